@@ -1,0 +1,145 @@
+#include "sim_drive.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "sim_drive_file.h"
+
+namespace sim {
+
+namespace {
+
+void PutText(uint8_t* at, const std::string& text, size_t width) {
+    std::memset(at, ' ', width);
+    std::memcpy(at, text.data(), std::min(text.size(), width));
+}
+
+// Copies as much of a reply as the host asked for.
+SimReply SendData(const std::vector<uint8_t>& data, uint32_t allocationLength, uint8_t* dataIn) {
+    SimReply reply;
+    reply.bytesTransferred = std::min<uint32_t>(allocationLength, data.size());
+    std::memcpy(dataIn, data.data(), reply.bytesTransferred);
+    return reply;
+}
+
+uint32_t Field24(const std::array<uint8_t, MAX_CDB_SIZE>& cdb, int at) {
+    return (uint32_t(cdb[at]) << 16) | (uint32_t(cdb[at + 1]) << 8) | cdb[at + 2];
+}
+
+} // namespace
+
+SimReply CheckCondition(SenseCode sense) {
+    SimReply reply;
+    reply.status = SCSI_STATUS_CHECK_CONDITION;
+    reply.sense = sense;
+    return reply;
+}
+
+SimDrive SimDrive::Kestran() {
+    SimDrive drive;
+    drive.identity = {"KESTRAN ", "DVD-RW  XRW-T52A", "1.00", "06/03/20"};
+    drive.SetIdText(ID_TEXT_OFFSET, "0068ORVEDT      ");
+    drive.SetDownloadState('L');
+    return drive;
+}
+
+SimDrive SimDrive::OtherModel() {
+    SimDrive drive;
+    drive.identity = {"OTHERCO ", "CD-ROM  CDR-8000", "2.10", "04/05/06"};
+    drive.SetIdText(ID_TEXT_OFFSET, "0012OTHRCD      ");
+    return drive;
+}
+
+void SimDrive::SetIdText(int offset, const std::string& text) {
+    std::memcpy(idBuffer.data() + offset, text.data(),
+                std::min<size_t>(text.size(), idBuffer.size() - offset));
+}
+
+std::vector<uint8_t> SimDrive::InquiryData() const {
+    std::vector<uint8_t> data(INQUIRY_REPLY_SIZE, 0);
+    data[0] = 0x05; // CD/DVD device
+    data[1] = 0x80; // removable medium
+    data[2] = 0x00;
+    data[3] = 0x32; // response data format 2, HiSup
+    data[4] = INQUIRY_REPLY_SIZE - 5;
+    PutText(&data[8], identity.vendor, 8);
+    PutText(&data[16], identity.product, 16);
+    PutText(&data[32], identity.revision, 4);
+    PutText(&data[36], " " + identity.firmwareDate, 9);
+    return data;
+}
+
+SimReply SimDrive::Receive(const SimCommand& command, uint8_t* dataIn) {
+    if (!backingFile.empty())
+        LoadDriveState(backingFile, *this);
+    SimReply reply;
+    if (const Fault* fault = TakeFault(command)) {
+        reply.outcome = fault->kind == FaultKind::Refused      ? SimOutcome::Refused
+                        : fault->kind == FaultKind::DeviceGone ? SimOutcome::DeviceGone
+                                                               : SimOutcome::Completed;
+        reply.status = fault->kind == FaultKind::Status ? fault->status : SCSI_STATUS_GOOD;
+        if (reply.status == SCSI_STATUS_CHECK_CONDITION)
+            reply.sense = fault->sense;
+        if (fault->kind == FaultKind::DeviceGone)
+            present = false;
+    } else if (!present) {
+        reply.outcome = SimOutcome::DeviceGone;
+    } else if (!acceptsPassThrough) {
+        reply.outcome = SimOutcome::Refused;
+    } else {
+        reply = Answer(command, dataIn);
+    }
+    Record(command, reply);
+    return reply;
+}
+
+SimReply SimDrive::Answer(const SimCommand& command, uint8_t* dataIn) {
+    switch (command.Opcode()) {
+    case OP_TEST_UNIT_READY:
+        return {};
+    case OP_INQUIRY:
+        return AnswerInquiry(command, dataIn);
+    case OP_READ_BUFFER:
+        if (answersReadBuffer)
+            return AnswerReadBuffer(command, dataIn);
+        break;
+    }
+    return CheckCondition(SENSE_INVALID_OPCODE);
+}
+
+SimReply SimDrive::AnswerInquiry(const SimCommand& command, uint8_t* dataIn) const {
+    uint32_t allocationLength = (uint32_t(command.cdb[3]) << 8) | command.cdb[4];
+    return SendData(InquiryData(), std::min(allocationLength, command.transferLength), dataIn);
+}
+
+SimReply SimDrive::AnswerReadBuffer(const SimCommand& command, uint8_t* dataIn) const {
+    uint8_t mode = command.cdb[1] & 0x1F;
+    uint8_t bufferId = command.cdb[2];
+    uint32_t offset = Field24(command.cdb, 3);
+    if (mode != READ_BUFFER_MODE_DATA || bufferId != BUFFER_ID_IDENTIFICATION || offset != 0)
+        return CheckCondition(SENSE_INVALID_FIELD_IN_CDB);
+    std::vector<uint8_t> data(idBuffer.begin(), idBuffer.end());
+    return SendData(data, std::min(Field24(command.cdb, 6), command.transferLength), dataIn);
+}
+
+const Fault* SimDrive::TakeFault(const SimCommand& command) {
+    const Fault* firing = nullptr;
+    for (Fault& fault : faults) {
+        if (!fault.Matches(command))
+            continue;
+        ++fault.matchesSeen;
+        if (fault.matchesSeen == fault.occurrence && firing == nullptr)
+            firing = &fault;
+    }
+    return firing;
+}
+
+void SimDrive::Record(const SimCommand& command, const SimReply& reply) {
+    journal.push_back({command, reply});
+    if (backingFile.empty())
+        return;
+    SaveDriveState(backingFile, *this);
+    AppendJournalFile(backingFile + ".journal", journal.back());
+}
+
+} // namespace sim

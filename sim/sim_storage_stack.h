@@ -1,0 +1,87 @@
+#pragma once
+// The simulated NT storage stack behind the device seam: drive letters with simulated drives,
+// handles to their devices, and IOCTL_SCSI_PASS_THROUGH_DIRECT checked as Windows checks it.
+//
+// Tests configure it in code (Reset, then Attach). A separate process under test is pointed at
+// shared drive files instead, through the environment variable KESTRAN_SIM_DRIVES, read once at
+// first use: "E=C:\path\e.drive;F=C:\path\f.drive".
+
+#include <windows.h>
+#include <ntddscsi.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sim_drive.h"
+
+namespace sim {
+
+constexpr char DRIVES_ENVIRONMENT_VARIABLE[] = "KESTRAN_SIM_DRIVES";
+
+struct OpenCall {
+    std::string path;
+    DWORD access;
+    DWORD shareMode;
+    DWORD disposition;
+    DWORD flagsAndAttributes;
+};
+
+// A pass-through request exactly as the stack received it, before the device answered.
+struct PassThroughCall {
+    char letter;
+    SCSI_PASS_THROUGH_DIRECT request;
+    DWORD inSize;
+    DWORD outSize;
+};
+
+// An IOCTL other than pass-through that reached a device, with its input bytes.
+struct ControlCall {
+    char letter;
+    DWORD controlCode;
+    std::vector<uint8_t> input;
+    DWORD outSize;
+};
+
+class SimStorageStack {
+public:
+    static SimStorageStack& Instance();
+
+    // Forgets every drive, handle and recorded call.
+    void Reset();
+    SimDrive& Attach(char letter, SimDrive drive);
+    SimDrive& Drive(char letter);
+
+    std::vector<OpenCall> OpenCalls() const;
+    std::vector<PassThroughCall> PassThroughCalls() const;
+    std::vector<ControlCall> ControlCalls() const;
+    int CloseCount() const;
+    int OpenHandleCount() const;
+
+    // The twins of the seam's calls.
+    HANDLE Open(LPCSTR path, DWORD access, DWORD shareMode, DWORD disposition,
+                DWORD flagsAndAttributes);
+    BOOL Control(HANDLE device, DWORD controlCode, LPVOID inBuffer, DWORD inSize, LPVOID outBuffer,
+                 DWORD outSize, LPDWORD bytesReturned);
+    BOOL Close(HANDLE device);
+
+private:
+    SimStorageStack();
+    void AttachDrivesFromEnvironment();
+    SimDrive* DriveForPath(LPCSTR path);
+    BOOL PassThrough(char letter, SimDrive& drive, LPVOID inBuffer, DWORD inSize, LPVOID outBuffer,
+                     DWORD outSize, LPDWORD bytesReturned);
+
+    mutable std::mutex mutex_;
+    std::map<char, std::unique_ptr<SimDrive>> drives_;
+    std::map<HANDLE, char> handles_;
+    uintptr_t nextHandle_ = 0x5100;
+    std::vector<OpenCall> opens_;
+    std::vector<PassThroughCall> passThroughs_;
+    std::vector<ControlCall> controls_;
+    int closes_ = 0;
+};
+
+} // namespace sim

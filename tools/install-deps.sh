@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, from Debian's packages only. Idempotent: a machine
+# that already has everything is left alone and nothing is fetched.
+set -euo pipefail
+
+packages=(cmake make mingw-w64 wine wine32 xvfb xauth locales fonts-ipafont-gothic googletest
+          clang-format)
+locales_needed=(en_US.UTF-8 ja_JP.UTF-8)
+
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+missing_packages() {
+    local p
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+    done
+}
+
+missing_locales() {
+    local have l
+    have=$(locale -a 2>/dev/null | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')
+    for l in "${locales_needed[@]}"; do
+        grep -qx "$(echo "$l" | tr 'A-Z' 'a-z' | sed 's/utf-8/utf8/')" <<<"$have" || echo "$l"
+    done
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+    need_update=1
+fi
+
+mapfile -t todo < <(missing_packages)
+if [ "${#todo[@]}" -gt 0 ]; then
+    echo "Installing: ${todo[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${todo[@]}" >/dev/null
+elif [ -n "${need_update:-}" ]; then
+    as_root apt-get update -qq
+fi
+
+mapfile -t todo < <(missing_locales)
+if [ "${#todo[@]}" -gt 0 ]; then
+    echo "Generating locales: ${todo[*]}"
+    for l in "${todo[@]}"; do
+        as_root sed -i "s/^# *\(${l} UTF-8\)/\1/" /etc/locale.gen
+        grep -q "^${l} UTF-8" /etc/locale.gen || echo "${l} UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+    done
+    as_root locale-gen >/dev/null
+fi
