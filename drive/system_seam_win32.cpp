@@ -16,3 +16,7 @@ BOOL SysDeviceIoControl(HANDLE device, DWORD controlCode, LPVOID inBuffer, DWORD
 BOOL SysCloseDevice(HANDLE device) {
     return CloseHandle(device);
 }
+
+BOOL SysExitWindows(UINT flags, DWORD reason) {
+    return ExitWindowsEx(flags, reason);
+}

@@ -1,6 +1,8 @@
-// The test build's twin of the device seam: every call goes to the simulated storage stack.
+// The test build's twins of the seams: the device calls go to the simulated storage stack, the
+// restart of Windows to the simulated restart.
 #include "drive/system_seam.h"
 
+#include "sim_restart.h"
 #include "sim_storage_stack.h"
 
 HANDLE SysOpenDevice(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
@@ -17,4 +19,8 @@ BOOL SysDeviceIoControl(HANDLE device, DWORD controlCode, LPVOID inBuffer, DWORD
 
 BOOL SysCloseDevice(HANDLE device) {
     return sim::SimStorageStack::Instance().Close(device);
+}
+
+BOOL SysExitWindows(UINT flags, DWORD reason) {
+    return sim::SimRestart::Instance().EndSession(flags, reason);
 }

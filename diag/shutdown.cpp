@@ -1,0 +1,54 @@
+#include "shutdown.h"
+
+#include "drive/shared_state.h"
+#include "drive/system_seam.h"
+
+namespace {
+
+constexpr char SHUTDOWN_PRIVILEGE_NAME[] = "SeShutdownPrivilege";
+// The empty system name names the local machine.
+constexpr char LOCAL_SYSTEM[] = "";
+
+// Closes the token it was given when it goes out of scope.
+class TokenHandle {
+public:
+    TokenHandle() = default;
+    TokenHandle(const TokenHandle&) = delete;
+    TokenHandle& operator=(const TokenHandle&) = delete;
+    ~TokenHandle() {
+        if (handle_ != nullptr)
+            CloseHandle(handle_);
+    }
+
+    PHANDLE Receive() { return &handle_; }
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+// True when this process's token now has the shutdown privilege enabled. AdjustTokenPrivileges
+// succeeds even when the token lacks the privilege; only the last error then tells.
+bool EnableShutdownPrivilege() {
+    TokenHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                          token.Receive()))
+        return false;
+    TOKEN_PRIVILEGES privileges = {};
+    if (!LookupPrivilegeValueA(LOCAL_SYSTEM, SHUTDOWN_PRIVILEGE_NAME,
+                               &privileges.Privileges[0].Luid))
+        return false;
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
+    return GetLastError() == ERROR_SUCCESS;
+}
+
+} // namespace
+
+int ShutdownWindows(UINT flags, DWORD reason) {
+    // Windows 9x has no privileges to enable.
+    if (g_nTransport == TRANSPORT_ASPI || EnableShutdownPrivilege())
+        SysExitWindows(flags, reason);
+    return 1;
+}
