@@ -1,5 +1,7 @@
 #include "sim_drive.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -24,6 +26,19 @@ SimReply SendData(const std::vector<uint8_t>& data, uint32_t allocationLength, u
 
 uint32_t Field24(const std::array<uint8_t, MAX_CDB_SIZE>& cdb, int at) {
     return (uint32_t(cdb[at]) << 16) | (uint32_t(cdb[at + 1]) << 8) | cdb[at + 2];
+}
+
+SimReply FaultReply(const Fault& fault) {
+    SimReply reply;
+    if (fault.kind == FaultKind::Refused)
+        reply.outcome = SimOutcome::Refused;
+    else if (fault.kind == FaultKind::DeviceGone)
+        reply.outcome = SimOutcome::DeviceGone;
+    else
+        reply.status = fault.status;
+    if (reply.status == SCSI_STATUS_CHECK_CONDITION)
+        reply.sense = fault.sense;
+    return reply;
 }
 
 } // namespace
@@ -73,13 +88,11 @@ SimReply SimDrive::Receive(const SimCommand& command, uint8_t* dataIn) {
     if (!backingFile.empty())
         LoadDriveState(backingFile, *this);
     SimReply reply;
-    if (const Fault* fault = TakeFault(command)) {
-        reply.outcome = fault->kind == FaultKind::Refused      ? SimOutcome::Refused
-                        : fault->kind == FaultKind::DeviceGone ? SimOutcome::DeviceGone
-                                                               : SimOutcome::Completed;
-        reply.status = fault->kind == FaultKind::Status ? fault->status : SCSI_STATUS_GOOD;
-        if (reply.status == SCSI_STATUS_CHECK_CONDITION)
-            reply.sense = fault->sense;
+    const Fault* fault = TakeFault(command);
+    if (fault != nullptr && fault->kind == FaultKind::Slow)
+        Sleep(fault->delayMs);
+    if (fault != nullptr && fault->kind != FaultKind::Slow) {
+        reply = FaultReply(*fault);
         if (fault->kind == FaultKind::DeviceGone)
             present = false;
     } else if (!present) {
@@ -94,9 +107,11 @@ SimReply SimDrive::Receive(const SimCommand& command, uint8_t* dataIn) {
 }
 
 SimReply SimDrive::Answer(const SimCommand& command, uint8_t* dataIn) {
+    if (SimDisc::Handles(command.Opcode()))
+        return disc.Answer(command, dataIn);
     switch (command.Opcode()) {
-    case OP_TEST_UNIT_READY:
-        return {};
+    case OP_WRITE_BUFFER:
+        return download.Answer(command, idBuffer[DOWNLOAD_STATE_OFFSET], identity);
     case OP_INQUIRY:
         return AnswerInquiry(command, dataIn);
     case OP_READ_BUFFER:

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "sim_disc.h"
+#include "sim_download.h"
 #include "sim_fault.h"
 #include "sim_journal.h"
 #include "sim_scsi.h"
@@ -51,6 +53,8 @@ public:
     bool answersReadBuffer = true;  // false: READ BUFFER is an unknown command to this device
     bool acceptsPassThrough = true; // false: the device refuses every pass-through request
     bool present = true; // false once the device has gone: every request and open then fails
+    SimDisc disc;
+    SimDownload download;
     std::vector<Fault> faults;
     Journal journal;
     std::string backingFile; // empty: the drive lives in this process only

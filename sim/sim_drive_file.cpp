@@ -8,7 +8,7 @@ namespace sim {
 
 namespace {
 
-const char* const FAULT_KIND_NAMES[] = {"status", "refused", "gone"};
+const char* const FAULT_KIND_NAMES[] = {"status", "refused", "gone", "slow"};
 
 std::string Quoted(const std::string& text) {
     return '"' + text + '"';
@@ -35,13 +35,15 @@ std::string FormatFault(const Fault& fault) {
     std::ostringstream line;
     line << FormatHexByte(fault.opcode) << ' '
          << (fault.bufferId ? FormatHexByte(*fault.bufferId) : std::string("-")) << ' '
+         << (fault.offset ? std::to_string(*fault.offset) : std::string("-")) << ' '
          << fault.occurrence << ' ' << FAULT_KIND_NAMES[static_cast<int>(fault.kind)] << ' '
-         << FormatHexByte(fault.status) << ' ' << ToHex(sense, 3) << ' ' << fault.matchesSeen;
+         << FormatHexByte(fault.status) << ' ' << ToHex(sense, 3) << ' ' << fault.delayMs << ' '
+         << fault.matchesSeen;
     return line.str();
 }
 
 FaultKind ParseFaultKind(const std::string& name) {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 4; ++i)
         if (name == FAULT_KIND_NAMES[i])
             return static_cast<FaultKind>(i);
     throw std::invalid_argument("unknown fault kind " + name);
@@ -49,19 +51,43 @@ FaultKind ParseFaultKind(const std::string& name) {
 
 Fault ParseFault(const std::string& rest) {
     std::istringstream words(rest);
-    std::string opcode, bufferId, kind, status, sense;
+    std::string opcode, bufferId, offset, kind, status, sense;
     Fault fault;
-    words >> opcode >> bufferId >> fault.occurrence >> kind >> status >> sense >> fault.matchesSeen;
+    words >> opcode >> bufferId >> offset >> fault.occurrence >> kind >> status >> sense >>
+        fault.delayMs >> fault.matchesSeen;
     if (!words)
         throw std::invalid_argument("malformed fault: " + rest);
     fault.opcode = ParseHexByte(opcode);
     if (bufferId != "-")
         fault.bufferId = ParseHexByte(bufferId);
+    if (offset != "-")
+        fault.offset = static_cast<uint32_t>(std::stoul(offset));
     fault.kind = ParseFaultKind(kind);
     fault.status = ParseHexByte(status);
     std::vector<uint8_t> code = FromHex(sense);
     fault.sense = {code.at(0), code.at(1), code.at(2)};
     return fault;
+}
+
+void ParseDisc(const std::string& rest, SimDisc& disc) {
+    std::istringstream words(rest);
+    std::string sense;
+    words >> disc.present >> disc.trayOpen >> sense;
+    std::vector<uint8_t> code = FromHex(sense);
+    disc.absentSense = {code.at(0), code.at(1), code.at(2)};
+}
+
+void ParseDownloadProgress(const std::string& rest, SimDownload& download) {
+    std::istringstream words(rest);
+    words >> download.subReceived >> download.mainReceived;
+    if (!words)
+        throw std::invalid_argument("malformed download progress: " + rest);
+}
+
+std::string FormatDisc(const SimDisc& disc) {
+    const uint8_t sense[] = {disc.absentSense.key, disc.absentSense.asc, disc.absentSense.ascq};
+    return std::to_string(disc.present) + ' ' + std::to_string(disc.trayOpen) + ' ' +
+           ToHex(sense, 3);
 }
 
 void ApplySetting(SimDrive& drive, const std::string& name, const std::string& rest) {
@@ -84,6 +110,16 @@ void ApplySetting(SimDrive& drive, const std::string& name, const std::string& r
         drive.acceptsPassThrough = rest == "1";
     else if (name == "present")
         drive.present = rest == "1";
+    else if (name == "disc")
+        ParseDisc(rest, drive.disc);
+    else if (name == "download")
+        ParseDownloadProgress(rest, drive.download);
+    else if (name == "mainmodel")
+        drive.download.mainModel = Unquoted(rest);
+    else if (name == "mainversion")
+        drive.download.mainVersion = Unquoted(rest);
+    else if (name == "maindate")
+        drive.download.mainDate = Unquoted(rest);
     else if (name == "fault")
         drive.faults.push_back(ParseFault(rest));
     else
@@ -102,7 +138,12 @@ void SaveDriveState(const std::string& path, const SimDrive& drive) {
          << "idbuffer " << ToHex(drive.idBuffer.data(), drive.idBuffer.size()) << '\n'
          << "readbuffer " << drive.answersReadBuffer << '\n'
          << "passthrough " << drive.acceptsPassThrough << '\n'
-         << "present " << drive.present << '\n';
+         << "present " << drive.present << '\n'
+         << "disc " << FormatDisc(drive.disc) << '\n'
+         << "download " << drive.download.subReceived << ' ' << drive.download.mainReceived << '\n'
+         << "mainmodel " << Quoted(drive.download.mainModel) << '\n'
+         << "mainversion " << Quoted(drive.download.mainVersion) << '\n'
+         << "maindate " << Quoted(drive.download.mainDate) << '\n';
     for (const Fault& fault : drive.faults)
         file << "fault " << FormatFault(fault) << '\n';
     if (!file)

@@ -11,8 +11,13 @@
 //   readbuffer 1
 //   passthrough 1
 //   present 1
-//   fault <opcode> <buffer id or -> <occurrence> <status|refused|gone> <status> <sense> <seen>
-// (opcode, buffer id, status and sense in hex; sense as six digits KKAAQQ). Lines starting with
+//   disc <present 0/1> <tray open 0/1> <sense without a disc>
+//   download <sub image bytes received> <main image bytes received>
+//   mainmodel "..." / mainversion "..." / maindate "..."   (header of the main image received)
+//   fault <opcode> <buffer id or -> <offset or -> <occurrence> <status|refused|gone|slow>
+//         <status> <sense> <delay ms> <seen>
+// (opcode, buffer id, status and sense in hex, offsets and counts in decimal; a sense as six
+// digits KKAAQQ). Lines starting with
 // '#' are comments. The drive's journal goes to the file's name with ".journal" appended.
 
 #include <string>

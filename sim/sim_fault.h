@@ -13,15 +13,18 @@ enum class FaultKind : uint8_t {
     Status,     // the drive ends the command with the fault's status and sense
     Refused,    // the host side refuses the request before it reaches the drive
     DeviceGone, // the device disappears: this request and everything after it fail
+    Slow,       // the drive answers as usual, but only after delayMs
 };
 
 struct Fault {
     uint8_t opcode = 0;
     std::optional<uint8_t> bufferId; // CDB byte 2 of READ BUFFER / WRITE BUFFER
+    std::optional<uint32_t> offset;  // CDB bytes 3..5 of READ BUFFER / WRITE BUFFER
     int occurrence = 1;              // fire on this matching command (1 = the first)
     FaultKind kind = FaultKind::Status;
     uint8_t status = SCSI_STATUS_CHECK_CONDITION;
     SenseCode sense;
+    uint32_t delayMs = 0;
     int matchesSeen = 0; // how many matching commands the drive has received so far
 
     static Fault CheckCondition(uint8_t opcode, SenseCode sense) {
@@ -48,6 +51,17 @@ struct Fault {
         fault.kind = FaultKind::DeviceGone;
         return fault;
     }
+    static Fault Slow(uint8_t opcode, uint32_t delayMs) {
+        Fault fault;
+        fault.opcode = opcode;
+        fault.kind = FaultKind::Slow;
+        fault.delayMs = delayMs;
+        return fault;
+    }
+    Fault& AtOffset(uint32_t bufferOffset) {
+        offset = bufferOffset;
+        return *this;
+    }
     Fault& OnBuffer(uint8_t id) {
         bufferId = id;
         return *this;
@@ -58,7 +72,10 @@ struct Fault {
     }
 
     bool Matches(const SimCommand& command) const {
-        return command.Opcode() == opcode && (!bufferId || command.cdb[2] == *bufferId);
+        uint32_t commandOffset =
+            (uint32_t(command.cdb[3]) << 16) | (uint32_t(command.cdb[4]) << 8) | command.cdb[5];
+        return command.Opcode() == opcode && (!bufferId || command.cdb[2] == *bufferId) &&
+               (!offset || commandOffset == *offset);
     }
 };
 
