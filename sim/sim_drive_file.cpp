@@ -64,6 +64,15 @@ Fault ParseFault(const std::string& rest) {
     return fault;
 }
 
+void ApplyMemoryRun(SimDrive& drive, const std::string& rest) {
+    std::istringstream words(rest);
+    std::string offset, bytes;
+    words >> offset >> bytes;
+    if (!words)
+        throw std::invalid_argument("malformed memory run: " + rest);
+    drive.SetMemory(static_cast<uint32_t>(std::stoul(offset, nullptr, 16)), FromHex(bytes));
+}
+
 void ApplySetting(SimDrive& drive, const std::string& name, const std::string& rest) {
     if (name == "vendor")
         drive.identity.vendor = Unquoted(rest);
@@ -86,6 +95,8 @@ void ApplySetting(SimDrive& drive, const std::string& name, const std::string& r
         drive.present = rest == "1";
     else if (name == "fault")
         drive.faults.push_back(ParseFault(rest));
+    else if (name == "memory")
+        ApplyMemoryRun(drive, rest);
     else
         throw std::invalid_argument("unknown drive setting " + name);
 }
@@ -105,6 +116,9 @@ void SaveDriveState(const std::string& path, const SimDrive& drive) {
          << "present " << drive.present << '\n';
     for (const Fault& fault : drive.faults)
         file << "fault " << FormatFault(fault) << '\n';
+    for (const auto& [offset, bytes] : drive.memory)
+        file << "memory " << std::hex << offset << std::dec << ' '
+             << ToHex(bytes.data(), bytes.size()) << '\n';
     if (!file)
         throw std::runtime_error("cannot write the drive file " + path);
 }

@@ -11,8 +11,10 @@
 //   readbuffer 1
 //   passthrough 1
 //   present 1
+//   memory <offset> <hex bytes>   (a run of drive memory, READ BUFFER 0xB0; one line per run)
 //   fault <opcode> <buffer id or -> <occurrence> <status|refused|gone> <status> <sense> <seen>
-// (opcode, buffer id, status and sense in hex; sense as six digits KKAAQQ). Lines starting with
+// (offset, opcode, buffer id, status and sense in hex; sense as six digits KKAAQQ). Lines starting
+// with
 // '#' are comments. The drive's journal goes to the file's name with ".journal" appended.
 
 #include <string>
