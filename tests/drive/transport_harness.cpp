@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <ntddscsi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "drive/aspi_transport.h"
@@ -155,7 +156,7 @@ private:
         return (srb.SRB_Flags & SRB_DIR_OUT) ? DIR_OUT : DIR_NONE;
     }
 
-    // Neither address: reported as the selected drive would hide a wrong address, so fail here.
+    // An address that is neither fails the test here rather than pass as the selected drive.
     static Addressing AddressingOf(const SRB_ExecSCSICmd& srb) {
         if (srb.SRB_HaId == SCAN_HA && srb.SRB_Target == SCAN_TARGET && srb.SRB_Lun == SCAN_LUN)
             return Addressing::ScanAddress;
