@@ -127,14 +127,31 @@ SimReply SimDrive::AnswerInquiry(const SimCommand& command, uint8_t* dataIn) con
     return SendData(InquiryData(), std::min(allocationLength, command.transferLength), dataIn);
 }
 
+std::vector<uint8_t> SimDrive::ReadMemory(uint32_t offset, uint32_t length) const {
+    std::vector<uint8_t> data(length, 0);
+    for (const auto& [start, bytes] : memory) {
+        uint64_t from = std::max<uint64_t>(start, offset);
+        uint64_t to = std::min<uint64_t>(uint64_t(start) + bytes.size(), uint64_t(offset) + length);
+        for (uint64_t at = from; at < to; ++at)
+            data[at - offset] = bytes[at - start];
+    }
+    return data;
+}
+
+// Mode 2 (data) only: the identification buffer from offset 0, or any stretch of drive memory.
 SimReply SimDrive::AnswerReadBuffer(const SimCommand& command, uint8_t* dataIn) const {
     uint8_t mode = command.cdb[1] & 0x1F;
     uint8_t bufferId = command.cdb[2];
     uint32_t offset = Field24(command.cdb, 3);
-    if (mode != READ_BUFFER_MODE_DATA || bufferId != BUFFER_ID_IDENTIFICATION || offset != 0)
+    uint32_t allocationLength = Field24(command.cdb, 6);
+    uint32_t length = std::min(allocationLength, command.transferLength);
+    if (mode != READ_BUFFER_MODE_DATA)
         return CheckCondition(SENSE_INVALID_FIELD_IN_CDB);
-    std::vector<uint8_t> data(idBuffer.begin(), idBuffer.end());
-    return SendData(data, std::min(Field24(command.cdb, 6), command.transferLength), dataIn);
+    if (bufferId == BUFFER_ID_IDENTIFICATION && offset == 0)
+        return SendData({idBuffer.begin(), idBuffer.end()}, length, dataIn);
+    if (bufferId == BUFFER_ID_DRIVE_MEMORY && offset + allocationLength <= DRIVE_MEMORY_SIZE)
+        return SendData(ReadMemory(offset, length), length, dataIn);
+    return CheckCondition(SENSE_INVALID_FIELD_IN_CDB);
 }
 
 const Fault* SimDrive::TakeFault(const SimCommand& command) {

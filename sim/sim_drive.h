@@ -1,6 +1,7 @@
 #pragma once
 // A simulated optical drive as the updater sees it: its INQUIRY identity, its identification
-// buffer (READ BUFFER mode 2, buffer id 0xF1) and the commands it answers. Every request that
+// buffer (READ BUFFER mode 2, buffer id 0xF1), its memory (READ BUFFER mode 2, buffer id 0xB0)
+// and the commands it answers. Every request that
 // reaches it goes into its journal; planned faults make chosen commands fail.
 //
 // A drive may be backed by a file (see sim_drive_file.h): it then reloads its state from the file
@@ -8,6 +9,7 @@
 // that several processes can share one drive in turn.
 
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,8 @@ constexpr uint8_t OP_READ_BUFFER = 0x3C;
 
 constexpr uint8_t READ_BUFFER_MODE_DATA = 0x02;
 constexpr uint8_t BUFFER_ID_IDENTIFICATION = 0xF1;
+constexpr uint8_t BUFFER_ID_DRIVE_MEMORY = 0xB0;
+constexpr uint32_t DRIVE_MEMORY_SIZE = 0x1000000; // what READ BUFFER's 24-bit offset reaches
 
 constexpr int INQUIRY_REPLY_SIZE = 254;
 constexpr int ID_BUFFER_SIZE = 48;
@@ -50,6 +54,9 @@ public:
 
     DriveIdentity identity;
     std::array<uint8_t, ID_BUFFER_SIZE> idBuffer{}; // the READ BUFFER 0xF1 reply
+    // The drive memory behind READ BUFFER 0xB0, sparse: runs of known bytes by their first offset.
+    // Every other byte reads as 0. Runs are not expected to overlap.
+    std::map<uint32_t, std::vector<uint8_t>> memory;
     bool answersReadBuffer = true;  // false: READ BUFFER is an unknown command to this device
     bool acceptsPassThrough = true; // false: the device refuses every pass-through request
     bool present = true; // false once the device has gone: every request and open then fails
@@ -63,6 +70,11 @@ public:
     void SetIdText(int offset, const std::string& text);
     uint8_t DownloadState() const { return idBuffer[DOWNLOAD_STATE_OFFSET]; }
     void SetDownloadState(uint8_t state) { idBuffer[DOWNLOAD_STATE_OFFSET] = state; }
+    void SetMemory(uint32_t offset, std::vector<uint8_t> bytes) {
+        memory[offset] = std::move(bytes);
+    }
+    // length bytes of drive memory from offset (within DRIVE_MEMORY_SIZE).
+    std::vector<uint8_t> ReadMemory(uint32_t offset, uint32_t length) const;
 
     // Receives one request. For a data-in command the reply's bytes go to dataIn, which holds at
     // least transferLength bytes. The request and its reply are journaled.

@@ -90,6 +90,15 @@ std::string FormatDisc(const SimDisc& disc) {
            ToHex(sense, 3);
 }
 
+void ApplyMemoryRun(SimDrive& drive, const std::string& rest) {
+    std::istringstream words(rest);
+    std::string offset, bytes;
+    words >> offset >> bytes;
+    if (!words)
+        throw std::invalid_argument("malformed memory run: " + rest);
+    drive.SetMemory(static_cast<uint32_t>(std::stoul(offset, nullptr, 16)), FromHex(bytes));
+}
+
 void ApplySetting(SimDrive& drive, const std::string& name, const std::string& rest) {
     if (name == "vendor")
         drive.identity.vendor = Unquoted(rest);
@@ -122,6 +131,8 @@ void ApplySetting(SimDrive& drive, const std::string& name, const std::string& r
         drive.download.mainDate = Unquoted(rest);
     else if (name == "fault")
         drive.faults.push_back(ParseFault(rest));
+    else if (name == "memory")
+        ApplyMemoryRun(drive, rest);
     else
         throw std::invalid_argument("unknown drive setting " + name);
 }
@@ -146,6 +157,9 @@ void SaveDriveState(const std::string& path, const SimDrive& drive) {
          << "maindate " << Quoted(drive.download.mainDate) << '\n';
     for (const Fault& fault : drive.faults)
         file << "fault " << FormatFault(fault) << '\n';
+    for (const auto& [offset, bytes] : drive.memory)
+        file << "memory " << std::hex << offset << std::dec << ' '
+             << ToHex(bytes.data(), bytes.size()) << '\n';
     if (!file)
         throw std::runtime_error("cannot write the drive file " + path);
 }

@@ -14,10 +14,11 @@
 //   disc <present 0/1> <tray open 0/1> <sense without a disc>
 //   download <sub image bytes received> <main image bytes received>
 //   mainmodel "..." / mainversion "..." / maindate "..."   (header of the main image received)
+//   memory <offset> <hex bytes>   (a run of drive memory, READ BUFFER 0xB0; one line per run)
 //   fault <opcode> <buffer id or -> <offset or -> <occurrence> <status|refused|gone|slow>
 //         <status> <sense> <delay ms> <seen>
-// (opcode, buffer id, status and sense in hex, offsets and counts in decimal; a sense as six
-// digits KKAAQQ). Lines starting with
+// (opcode, buffer id, status, sense and memory offsets in hex, fault offsets and counts in
+// decimal; a sense as six digits KKAAQQ). Lines starting with
 // '#' are comments. The drive's journal goes to the file's name with ".journal" appended.
 
 #include <string>

@@ -26,6 +26,13 @@ SimCommand ReadIdBuffer(uint8_t bufferId = BUFFER_ID_IDENTIFICATION, uint8_t mod
     return Command({0x3C, mode, bufferId, 0, 0, 0, 0, 0, 0x30, 0, 0, 0}, SimDirection::In, 48);
 }
 
+SimCommand ReadMemory(uint32_t offset, uint32_t length, uint8_t mode = 2) {
+    return Command({0x3C, mode, BUFFER_ID_DRIVE_MEMORY, uint8_t(offset >> 16), uint8_t(offset >> 8),
+                    uint8_t(offset), uint8_t(length >> 16), uint8_t(length >> 8), uint8_t(length),
+                    0, 0, 0},
+                   SimDirection::In, length);
+}
+
 std::string Text(const uint8_t* at, size_t count) {
     return std::string(reinterpret_cast<const char*>(at), count);
 }
@@ -71,6 +78,9 @@ TEST(SimDrive, CommandsItDoesNotAnswerEndWithTheirSense) {
         {"unknown opcode", Command({0xA8}, SimDirection::In, 2048), true, SENSE_INVALID_OPCODE},
         {"other buffer id", ReadIdBuffer(0xF0), true, SENSE_INVALID_FIELD_IN_CDB},
         {"other mode", ReadIdBuffer(0xF1, 3), true, SENSE_INVALID_FIELD_IN_CDB},
+        {"drive memory in another mode", ReadMemory(0x1000, 2048, 3), true,
+         SENSE_INVALID_FIELD_IN_CDB},
+        {"drive memory past its end", ReadMemory(0xFFF800, 2049), true, SENSE_INVALID_FIELD_IN_CDB},
         {"drive without READ BUFFER", ReadIdBuffer(), false, SENSE_INVALID_OPCODE},
     };
     for (const auto& c : cases) {
@@ -83,6 +93,24 @@ TEST(SimDrive, CommandsItDoesNotAnswerEndWithTheirSense) {
         EXPECT_EQ(c.sense, reply.sense);
         EXPECT_EQ(0u, reply.bytesTransferred);
     }
+}
+
+TEST(SimDrive, DriveMemoryReadsItsRunsAndZeroElsewhere) {
+    SimDrive drive = SimDrive::Kestran();
+    drive.SetMemory(0x1FFE, {0x11, 0x22, 0x33, 0x44});
+    std::vector<uint8_t> data(2048, 0xEE);
+
+    SimReply reply = drive.Receive(ReadMemory(0x1800, 2048), data.data());
+    EXPECT_EQ(SCSI_STATUS_GOOD, reply.status);
+    EXPECT_EQ(2048u, reply.bytesTransferred);
+    EXPECT_EQ(std::vector<uint8_t>(2046, 0), std::vector<uint8_t>(data.begin(), data.end() - 2));
+    EXPECT_THAT(std::vector<uint8_t>(data.end() - 2, data.end()), ElementsAre(0x11, 0x22));
+
+    drive.Receive(ReadMemory(0x2000, 2048), data.data());
+    EXPECT_THAT(std::vector<uint8_t>(data.begin(), data.begin() + 3), ElementsAre(0x33, 0x44, 0));
+
+    reply = drive.Receive(ReadMemory(0xFFF800, 2048), data.data());
+    EXPECT_EQ(SCSI_STATUS_GOOD, reply.status);
 }
 
 TEST(SimDrive, FaultFiresOnTheNthMatchingCommandOnly) {
@@ -119,6 +147,8 @@ TEST_F(SimDriveFile, DescriptionSurvivesTheRoundTripWithItsSpaces) {
     original.SetDownloadState(' ');
     original.answersReadBuffer = false;
     original.faults.push_back(Fault::Refusal(0x3B).OnBuffer(0xFE).OnOccurrence(3));
+    original.SetMemory(0xF40000, {0xDE, 0xAD, 0x00, 0xEF});
+    original.SetMemory(0x1000, {0x01});
     CreateDriveFile(path_, original);
 
     SimDrive loaded = OpenDriveFile(path_);
@@ -130,6 +160,7 @@ TEST_F(SimDriveFile, DescriptionSurvivesTheRoundTripWithItsSpaces) {
     EXPECT_EQ(FaultKind::Refused, loaded.faults[0].kind);
     EXPECT_EQ(0xFE, loaded.faults[0].bufferId.value());
     EXPECT_EQ(3, loaded.faults[0].occurrence);
+    EXPECT_EQ(original.memory, loaded.memory);
 }
 
 // Two users of one file, as two processes would be: each sees what the other did.

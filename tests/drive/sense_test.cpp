@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "drive/aspi_transport.h"
+#include "drive/command_builders.h"
+#include "drive/pass_through.h"
+#include "drive/sense.h"
+#include "drive/shared_state.h"
+#include "transport_harness.h"
+
+namespace {
+
+TEST(ClassifySense, EachCodeGivesItsClass) {
+    const struct {
+        uint8_t key, asc, ascq;
+        int senseClass;
+    } cases[] = {
+        {0x00, 0x00, 0x00, SENSE_CLASS_NONE},
+        {0x02, 0x04, 0x01, SENSE_CLASS_BECOMING_READY},
+        {0x02, 0x04, 0x02, SENSE_CLASS_INIT_REQUIRED},
+        {0x02, 0x3A, 0x00, SENSE_CLASS_NO_MEDIUM},
+        {0x04, 0x08, 0x01, SENSE_CLASS_COMM_TIMEOUT},
+        {0x04, 0x4C, 0x00, SENSE_CLASS_SELF_CONFIG_FAILED},
+        {0x06, 0x28, 0x00, SENSE_CLASS_MEDIUM_CHANGED},
+        {0x06, 0x29, 0x00, SENSE_CLASS_RESET},
+        // Everything else, near misses included.
+        {0x00, 0x00, 0x01, SENSE_CLASS_OTHER},
+        {0x02, 0x3A, 0x01, SENSE_CLASS_OTHER}, // medium not present, tray closed
+        {0x02, 0x3A, 0x02, SENSE_CLASS_OTHER}, // medium not present, tray open
+        {0x22, 0x3A, 0x00, SENSE_CLASS_OTHER}, // the incorrect-length flag is not masked off
+        {0x02, 0x04, 0x00, SENSE_CLASS_OTHER},
+        {0x06, 0x29, 0x01, SENSE_CLASS_OTHER},
+        {0x04, 0x3A, 0x00, SENSE_CLASS_OTHER},
+        {0x01, 0x00, 0x00, SENSE_CLASS_OTHER},
+        {0x03, 0x11, 0x00, SENSE_CLASS_OTHER},
+        {0x05, 0x24, 0x00, SENSE_CLASS_OTHER},
+        {0x86, 0x29, 0x00, SENSE_CLASS_OTHER},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << std::hex << int(c.key) << '/' << int(c.asc) << '/' << int(c.ascq));
+        EXPECT_EQ(c.senseClass, ClassifySense(c.key, c.asc, c.ascq));
+    }
+}
+
+TEST(FindFirstDifference, GivesTheFirstDifferingIndexOrMinusOne) {
+    const uint8_t base[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+    uint8_t lastDiffers[16];
+    std::memcpy(lastDiffers, base, 16);
+    lastDiffers[15] = 0xFF;
+    uint8_t twoDiffer[16];
+    std::memcpy(twoDiffer, base, 16);
+    twoDiffer[3] = twoDiffer[9] = 0xFF;
+    const struct {
+        const char* name;
+        const uint8_t* second;
+        uint32_t count;
+        int index;
+    } cases[] = {
+        {"equal", base, 16, -1},
+        {"last byte differs", lastDiffers, 16, 15},
+        {"difference beyond the count", lastDiffers, 15, -1},
+        {"first of two differences", twoDiffer, 16, 3},
+        {"count 0", twoDiffer, 0, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.index, FindFirstDifference(base, c.second, c.count));
+    }
+}
+
+// The sense routines read the block of the transport that g_nTransport names.
+TEST(LastSense, ComesFromTheActiveTransportsRequestBlock) {
+    std::memset(&g_Srb, 0, sizeof g_Srb);
+    std::memset(&g_Sptd, 0, sizeof g_Sptd);
+    g_Srb.SenseArea[2] = 0x02;
+    g_Srb.SenseArea[12] = 0x3A;
+    g_Sptd.SenseArea[2] = 0x06;
+    g_Sptd.SenseArea[12] = 0x29;
+    const struct {
+        int transport;
+        int senseClass;
+    } cases[] = {{TRANSPORT_ASPI, SENSE_CLASS_NO_MEDIUM},
+                 {TRANSPORT_PASS_THROUGH, SENSE_CLASS_RESET},
+                 {TRANSPORT_NONE, SENSE_CLASS_RESET}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.transport);
+        g_nTransport = c.transport;
+        EXPECT_EQ(c.senseClass, ClassifyLastSense());
+    }
+    g_nTransport = TRANSPORT_NONE;
+}
+
+using SenseTest = TransportTest;
+
+TEST_P(SenseTest, FailedCommandsSenseIsClassified) {
+    const struct {
+        sim::SenseCode sense;
+        int senseClass;
+        int attention;
+    } cases[] = {
+        {{0x02, 0x3A, 0x00}, SENSE_CLASS_NO_MEDIUM, 0},
+        {{0x02, 0x3A, 0x01}, SENSE_CLASS_OTHER, 0},
+        {{0x06, 0x29, 0x00}, SENSE_CLASS_RESET, 1},
+        {{0x06, 0x29, 0x01}, SENSE_CLASS_OTHER, 1},
+        {{0x06, 0x28, 0x00}, SENSE_CLASS_MEDIUM_CHANGED, 1},
+        {{0x06, 0x2A, 0x00}, SENSE_CLASS_OTHER, 0},
+        {{0x05, 0x29, 0x00}, SENSE_CLASS_OTHER, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::hex << int(c.sense.key) << '/' << int(c.sense.asc)
+                                          << '/' << int(c.sense.ascq));
+        Transport().FailNextCommand(0x00, c.sense);
+        ASSERT_EQ(0, CmdTestUnitReady());
+        EXPECT_EQ(c.senseClass, ClassifyLastSense());
+        EXPECT_EQ(c.attention, IsResetOrMediumAttention());
+    }
+}
+
+TEST_P(SenseTest, ReportShowsTheFailedCommandAndItsSense) {
+    Transport().FailNextCommand(0x3B, {0x05, 0x24, 0x00});
+    ASSERT_EQ(0, CmdWriteBuffer(0xFE, 5, 0x8000, 0x8000));
+    std::string report = "earlier text";
+    FormatCommandReport(report);
+    EXPECT_EQ("Command    : 3b 05 fe 00 80 00 00 80 00 00 00 00 \r\n"
+              "Sense Code : 05-24-00\r\n",
+              report);
+}
+
+TEST_P(SenseTest, ReportOfASixByteCommandShowsAllTwelveBytes) {
+    const uint8_t cdb[12] = {0x1E, 0, 0, 0, 0x01, 0, 0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6};
+    Transport().FailNextCommand(0x1E, {0x02, 0x3A, 0x00});
+    ASSERT_EQ(0, CmdSendCdb6(cdb, DIR_NONE, 0));
+    std::string report;
+    FormatCommandReport(report);
+    EXPECT_EQ("Command    : 1e 00 00 00 01 00 a1 b2 c3 d4 e5 f6 \r\n"
+              "Sense Code : 02-3a-00\r\n",
+              report);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, SenseTest, ::testing::ValuesIn(AllTransports()),
+                         TransportName);
+
+} // namespace
