@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "update/image_files.h"
+
+namespace {
+
+TEST(IsUpdateNeeded, VersionTextDecidesByNumberAndEqualTextByDate) {
+    const struct {
+        const char* driveRevision;
+        const char* driveDate;
+        const char* fileVersion;
+        const char* fileDate;
+        bool expected;
+    } cases[] = {
+        {"1.00", "061107", "1.01", "000101", true},  // newer file: dates not looked at
+        {"1.02", "000101", "1.01", "061107", false}, // older file
+        {"1.01", "061030", "1.01", "061107", true},  // same version, older drive date
+        {"1.01", "061107", "1.01", "061107", false}, // same date is up to date
+        {"1.01", "061201", "1.01", "061107", false},
+        {"1.0 ", "000101", "1.00", "061107", false}, // texts differ, numbers equal
+        {"0000", "000000", "0.01", "061107", true},
+        {"0000", "000000", "0000", "061107", true}, // same text: the date decides
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.driveRevision) + " " + c.driveDate + " vs " + c.fileVersion +
+                     " " + c.fileDate);
+        EXPECT_EQ(c.expected,
+                  IsUpdateNeeded(c.driveRevision, c.driveDate, c.fileVersion, c.fileDate));
+    }
+}
+
+TEST(DateDigits, ComeFromTheDigitPositionsOfTheDateText) {
+    char digits[DATE_DIGITS_LENGTH + 1];
+    DateDigitsOfText("06/11/07", digits);
+    EXPECT_STREQ("061107", digits);
+
+    uint8_t inquiry[254] = {};
+    std::memcpy(inquiry + 36, " 06/03/20", 9);
+    DateDigitsOfInquiry(inquiry, digits);
+    EXPECT_STREQ("060320", digits);
+}
+
+TEST(DeriveSubImagePath, ReplacesOneCharacterCountedFromTheEnd) {
+    char path[IMAGE_PATH_BUFFER_SIZE] = "C:\\fw\\Q4830251.520";
+    DeriveSubImagePath(path);
+    EXPECT_STREQ("C:\\fw\\Q4830051.520", path);
+    char rootPath[IMAGE_PATH_BUFFER_SIZE] = "D:\\\\Q4830251.520";
+    DeriveSubImagePath(rootPath);
+    EXPECT_STREQ("D:\\\\Q4830051.520", rootPath);
+}
+
+// Each test works in a directory of its own, made current for the test.
+class ImageFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        GetCurrentDirectoryA(MAX_PATH, previous_);
+        folder_ = std::string(temp) + "kestran_image_files_test";
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
+    }
+    void TearDown() override {
+        SetCurrentDirectoryA(previous_);
+        DeleteFileA((folder_ + "\\" + MAIN_IMAGE_NAME).c_str());
+        RemoveDirectoryA(folder_.c_str());
+    }
+
+    void WriteMainImage(size_t size) {
+        std::vector<char> bytes(size, 0);
+        if (size >= IMAGE_HEADER_END) {
+            std::memcpy(&bytes[IMAGE_VERSION_OFFSET], "1.52", 4);
+            std::memcpy(&bytes[IMAGE_DATE_OFFSET], "06/11/07", 8);
+        }
+        HANDLE file =
+            CreateFileA(MAIN_IMAGE_NAME, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), DWORD(size), &written, nullptr);
+        CloseHandle(file);
+    }
+
+    std::string folder_;
+    char previous_[MAX_PATH] = {};
+};
+
+TEST_F(ImageFolder, LocateMainImageNamesTheFileInTheCurrentDirectory) {
+    char path[IMAGE_PATH_BUFFER_SIZE];
+    EXPECT_EQ(0, LocateMainImage(path));
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, current);
+    EXPECT_EQ(std::string(current) + "\\Q4830251.520", path);
+
+    WriteMainImage(400);
+    EXPECT_EQ(1, LocateMainImage(path));
+}
+
+TEST_F(ImageFolder, MainImageHeldOpenWithoutSharingIsNotFound) {
+    WriteMainImage(400);
+    HANDLE holder =
+        CreateFileA(MAIN_IMAGE_NAME, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    char path[IMAGE_PATH_BUFFER_SIZE];
+    EXPECT_EQ(0, LocateMainImage(path));
+    CloseHandle(holder);
+}
+
+TEST_F(ImageFolder, ReadImageVersionNeedsTheWholeHeader) {
+    char version[VERSION_LENGTH + 1];
+    char date[DATE_TEXT_LENGTH + 1];
+    EXPECT_FALSE(ReadImageVersion(MAIN_IMAGE_NAME, version, date));
+
+    WriteMainImage(IMAGE_HEADER_END - 1);
+    EXPECT_FALSE(ReadImageVersion(MAIN_IMAGE_NAME, version, date));
+    EXPECT_STREQ("", version);
+    EXPECT_STREQ("", date);
+
+    WriteMainImage(IMAGE_HEADER_END);
+    EXPECT_TRUE(ReadImageVersion(MAIN_IMAGE_NAME, version, date));
+    EXPECT_STREQ("1.52", version);
+    EXPECT_STREQ("06/11/07", date);
+}
+
+TEST(LocateMainImage, RootDirectoryGivesTwoSeparatorsInARow) {
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
+    char path[IMAGE_PATH_BUFFER_SIZE];
+    LocateMainImage(path);
+    SetCurrentDirectoryA(previous);
+    EXPECT_STREQ("C:\\\\Q4830251.520", path);
+}
+
+// Removes a directory tree that may be deeper than MAX_PATH.
+void RemoveTree(const std::wstring& directory) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((L"\\\\?\\" + directory + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..")
+                RemoveTree(directory + L"\\" + name);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW((L"\\\\?\\" + directory).c_str());
+}
+
+// Runs the probe in a process of its own: Wine cannot end a process cleanly after a current
+// directory longer than MAX_PATH.
+DWORD RunLongDirectoryProbe(const std::string& root, size_t length) {
+    std::string command = "long_directory_probe.exe \"" + root + "\" " + std::to_string(length);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return 0xFFFFFFFF;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+// The directory, the separator, the 12-character name and its NUL must fit 1024 characters; a
+// longer current directory gives no path at all (Windows reports its length, Wine fails the call).
+TEST(LocateMainImage, DirectoryTooLongForThePathBufferFindsNothing) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string root = std::string(temp) + "kestran_deep";
+    const struct {
+        size_t directoryLength;
+        size_t expectedPathLength;
+    } cases[] = {{1011, 0}, {1100, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.directoryLength);
+        DWORD code = RunLongDirectoryProbe(root, c.directoryLength);
+        RemoveTree(std::wstring(root.begin(), root.end()));
+        EXPECT_EQ(c.expectedPathLength * 2, code); // and the image is not found
+    }
+}
+
+} // namespace
