@@ -1,26 +1,11 @@
 #include "image_files.h"
 
+#include "image_file.h"
+
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
-
-namespace {
-
-// Opens an existing file for reading without sharing: the updater must not read an image that
-// another program is writing.
-HANDLE OpenImageFile(const char* path) {
-    return CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
-}
-
-bool ReadAt(HANDLE file, uint32_t offset, char* into, DWORD length) {
-    DWORD read = 0;
-    return SetFilePointer(file, offset, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
-           ReadFile(file, into, length, &read, nullptr) && read == length;
-}
-
-} // namespace
 
 int LocateMainImage(char* path) {
     std::memset(path, 0, IMAGE_PATH_BUFFER_SIZE);
@@ -32,11 +17,7 @@ int LocateMainImage(char* path) {
     }
     std::strcat(path, "\\");
     std::strcat(path, MAIN_IMAGE_NAME);
-    HANDLE file = OpenImageFile(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    CloseHandle(file);
-    return 1;
+    return ImageFile(path).IsOpen() ? 1 : 0;
 }
 
 void DeriveSubImagePath(char* path) {
@@ -45,19 +26,14 @@ void DeriveSubImagePath(char* path) {
 
 bool ReadImageVersion(const char* path, char (&version)[VERSION_LENGTH + 1],
                       char (&date)[DATE_TEXT_LENGTH + 1]) {
-    std::memset(version, 0, sizeof version);
-    std::memset(date, 0, sizeof date);
-    HANDLE file = OpenImageFile(path);
-    if (file == INVALID_HANDLE_VALUE)
+    version[0] = '\0';
+    date[0] = '\0';
+    ImageFile file(path);
+    if (!file.IsOpen() || file.Size() < IMAGE_HEADER_END)
         return false;
-    bool complete = ReadAt(file, IMAGE_VERSION_OFFSET, version, VERSION_LENGTH) &&
-                    ReadAt(file, IMAGE_DATE_OFFSET, date, DATE_TEXT_LENGTH);
-    CloseHandle(file);
-    if (!complete) {
-        std::memset(version, 0, sizeof version);
-        std::memset(date, 0, sizeof date);
-    }
-    return complete;
+    file.ReadText(IMAGE_VERSION_OFFSET, version, VERSION_LENGTH);
+    file.ReadText(IMAGE_DATE_OFFSET, date, DATE_TEXT_LENGTH);
+    return true;
 }
 
 void DateDigitsOfText(const char* dateText, char (&digits)[DATE_DIGITS_LENGTH + 1]) {
