@@ -77,6 +77,8 @@ protected:
         SelectTransport();
         ASSERT_EQ(TRANSPORT_ASPI, g_nTransport);
         ASSERT_NE(nullptr, g_pfnSendASPI32Command);
+        ASSERT_EQ(0x0102u, g_pfnGetASPI32SupportInfo())
+            << "Wine's own wnaspi32 was loaded: run with WINEDLLOVERRIDES=wnaspi32=n";
     }
 
     void TearDown() override {
@@ -131,12 +133,16 @@ TEST_F(AspiTransportTest, RequestBlockFollowsTheDirectionCode) {
         const uint8_t* buffers[] = {g_pReadBuffer, g_pWriteBuffer, nullptr};
         EXPECT_EQ(SC_EXEC_SCSI_CMD, g_Srb.SRB_Cmd);
         EXPECT_EQ(c.flags, g_Srb.SRB_Flags);
-        EXPECT_EQ(buffers[static_cast<int>(c.buffer)], g_Srb.SRB_BufPointer);
+        // Compared as addresses: printed as uint8_t*, a buffer would be printed as a text.
+        EXPECT_EQ(static_cast<const void*>(buffers[static_cast<int>(c.buffer)]),
+                  static_cast<const void*>(g_Srb.SRB_BufPointer));
         EXPECT_EQ(c.transferLength, g_Srb.SRB_BufLen);
         EXPECT_EQ(22, g_Srb.SRB_SenseLen);
         EXPECT_NE(nullptr, g_Srb.SRB_PostProc);
 
-        const sim::JournalEntry received = aspi_.JournalOf(FIRST_DRIVE).back();
+        const sim::Journal journal = aspi_.JournalOf(FIRST_DRIVE);
+        ASSERT_FALSE(journal.empty());
+        const sim::JournalEntry& received = journal.back();
         EXPECT_EQ(c.received, received.command.direction);
         EXPECT_EQ(c.transferLength, received.command.transferLength);
         if (c.buffer == Buffer::Write && c.transferLength > 0) {
@@ -221,7 +227,9 @@ TEST_F(AspiTransportTest, EachEntryNamesItsCdbLengthAndWritesOnlyTwelveCdbBytes)
         EXPECT_EQ(0x5566, g_Srb.SRB_Rsvd1);
         EXPECT_THAT(Bytes(g_Srb.SRB_Rsvd2, sizeof g_Srb.SRB_Rsvd2), Each(0x77));
 
-        const sim::JournalEntry received = aspi_.JournalOf(FIRST_DRIVE).back();
+        const sim::Journal journal = aspi_.JournalOf(FIRST_DRIVE);
+        ASSERT_FALSE(journal.empty());
+        const sim::JournalEntry& received = journal.back();
         EXPECT_EQ(c.cdbLength, received.command.cdbLength);
         EXPECT_THAT(received.CdbBytes(c.cdbLength), ElementsAreArray(cdb, c.cdbLength));
     }
