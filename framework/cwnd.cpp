@@ -140,8 +140,6 @@ const MessageMap* CWnd::GetMessageMap() const {
 }
 
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    if (message == WM_COMMAND && HIWORD(wParam) == 1 && lParam == 0)
-        wParam = LOWORD(wParam); // an accelerator's command is handled as the menu command
     const MessageMapEntry* entry = FindEntry(GetMessageMap(), message, wParam);
     if (entry == nullptr)
         return FALSE;
