@@ -1,8 +1,8 @@
 #include "diag_log.h"
 
-#include <windows.h>
-
 #include <cstring>
+
+#include "framework/cstring.h"
 
 char g_DiagLog[DIAG_LOG_SLOTS][DIAG_LOG_SLOT_SIZE];
 int g_nDiagWrite = 0;
@@ -19,8 +19,8 @@ void DiagLogPush(const char* text) {
 }
 
 void DiagLogPushString(unsigned int stringId) {
-    char text[DIAG_LOG_SLOT_SIZE] = {};
-    LoadStringA(GetModuleHandleA(nullptr), stringId, text, sizeof text);
+    CString text;
+    text.LoadString(stringId);
     DiagLogPush(text);
 }
 

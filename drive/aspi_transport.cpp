@@ -4,6 +4,7 @@
 
 #include "diag/diag_log.h"
 #include "shared_state.h"
+#include "ui/res/resource.h"
 
 HMODULE g_hAspiLib = nullptr;
 GetASPI32SupportInfoProc g_pfnGetASPI32SupportInfo = nullptr;
@@ -11,12 +12,6 @@ SendASPI32CommandProc g_pfnSendASPI32Command = nullptr;
 SRB_ExecSCSICmd g_Srb;
 
 namespace {
-
-// Texts of the diagnostic queue, by string table number.
-constexpr UINT IDS_CANNOT_LOAD_ASPI = 103;
-constexpr UINT IDS_NO_SUPPORT_INFO_ENTRY = 104;
-constexpr UINT IDS_NO_SEND_COMMAND_ENTRY = 105;
-constexpr UINT IDS_UNKNOWN_PLATFORM = 106;
 
 constexpr DWORD OSVERSIONINFOA_SIZE = 148;
 
@@ -99,16 +94,16 @@ int AspiExecute(ScsiAddress address, bool scan, uint8_t cdbLength, int direction
 void LoadAspiLibrary() {
     g_hAspiLib = LoadLibraryA("wnaspi32");
     if (g_hAspiLib == nullptr)
-        DiagLogPushString(IDS_CANNOT_LOAD_ASPI);
+        DiagLogPushString(IDS_ASPI_LOAD_FAILED);
     // Looked up even without a library, so that each missing piece is queued.
     g_pfnGetASPI32SupportInfo = reinterpret_cast<GetASPI32SupportInfoProc>(
         reinterpret_cast<void*>(GetProcAddress(g_hAspiLib, "GetASPI32SupportInfo")));
     if (g_pfnGetASPI32SupportInfo == nullptr)
-        DiagLogPushString(IDS_NO_SUPPORT_INFO_ENTRY);
+        DiagLogPushString(IDS_ASPI_SUPPORT_INFO_MISSING);
     g_pfnSendASPI32Command = reinterpret_cast<SendASPI32CommandProc>(
         reinterpret_cast<void*>(GetProcAddress(g_hAspiLib, "SendASPI32Command")));
     if (g_pfnSendASPI32Command == nullptr)
-        DiagLogPushString(IDS_NO_SEND_COMMAND_ENTRY);
+        DiagLogPushString(IDS_ASPI_SEND_COMMAND_MISSING);
 }
 
 } // namespace
@@ -123,7 +118,7 @@ void SelectTransport() {
     } else if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) {
         g_nTransport = TRANSPORT_PASS_THROUGH;
     } else {
-        DiagLogPushString(IDS_UNKNOWN_PLATFORM);
+        DiagLogPushString(IDS_UNKNOWN_OS);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "diag/diag_log.h"
+#include "ui/res/resource.h"
 
 namespace {
 
@@ -58,6 +59,11 @@ TEST_F(DiagLogTest, LongTextIsCutToTheSlot) {
     EXPECT_EQ(longText.substr(0, 199), g_DiagLog[1]);
     EXPECT_STREQ("neighbour", g_DiagLog[0]);
     EXPECT_EQ('\0', g_DiagLog[2][0]);
+}
+
+TEST_F(DiagLogTest, StringTableTextIsQueuedByNumber) {
+    DiagLogPushString(IDS_ASPI_SEND_COMMAND_MISSING);
+    EXPECT_STREQ("cannot get address of SendASPI32Command()", DiagLogPeek());
 }
 
 } // namespace
