@@ -115,9 +115,14 @@ SeenMessageBox MessageBoxWatcher::Wait() {
     return m_seen;
 }
 
+SeenMessageBox MessageBoxWatcher::StopWatching() {
+    m_stop = true;
+    return Wait();
+}
+
 void MessageBoxWatcher::Watch() {
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < m_timeoutMs) {
+    while (!m_stop && GetTickCount() - start < m_timeoutMs) {
         for (HWND box : DialogWindowsOfProcess()) {
             bool isNew = std::find(m_dialogsBefore.begin(), m_dialogsBefore.end(), box) ==
                          m_dialogsBefore.end();

@@ -9,6 +9,7 @@
 //   EXPECT_EQ(box.text, "Execute?");
 
 #include <windows.h>
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,9 +35,14 @@ public:
     // Waits until the box has been answered or the time-out has passed.
     SeenMessageBox Wait();
 
+    // Stops watching at once and returns what was seen so far: for code that has already run to
+    // its end on this thread, where a box would have blocked it until the watcher answered.
+    SeenMessageBox StopWatching();
+
 private:
     void Watch();
 
+    std::atomic<bool> m_stop{false};
     int m_buttonToPress;
     DWORD m_timeoutMs;
     std::vector<HWND> m_dialogsBefore;
