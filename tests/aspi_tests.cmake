@@ -14,18 +14,36 @@
 
 set(ASPI_TEST_TIMEOUT 60)
 
+# Puts both libraries into the current test folder, once per folder, again whenever one of them
+# is rebuilt. Returns the name of the target that does it in `out`.
+function(copy_aspi_libraries_here out)
+    string(MAKE_C_IDENTIFIER "aspi_libraries_${CMAKE_CURRENT_BINARY_DIR}" target)
+    if(NOT TARGET ${target})
+        set(here ${CMAKE_CURRENT_BINARY_DIR})
+        add_custom_command(
+            OUTPUT ${here}/wnaspi32.dll ${here}/without_entries/wnaspi32.dll
+            COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:wnaspi32_simulated> ${here}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${here}/without_entries
+            COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:wnaspi32_without_entries>
+                    ${here}/without_entries
+            DEPENDS wnaspi32_simulated wnaspi32_without_entries)
+        add_custom_target(${target}
+            DEPENDS ${here}/wnaspi32.dll ${here}/without_entries/wnaspi32.dll)
+    endif()
+    set(${out} ${target} PARENT_SCOPE)
+endfunction()
+
 function(add_aspi_wine_test name)
     cmake_parse_arguments(TEST "" "" "SOURCES;LIBRARIES" ${ARGN})
     add_executable(${name} ${TEST_SOURCES})
     target_link_libraries(${name} PRIVATE ${TEST_LIBRARIES} sim_seam gmock gtest_main)
-    add_dependencies(${name} wnaspi32_simulated wnaspi32_without_entries)
-    set(copy_dir $<TARGET_FILE_DIR:${name}>/without_entries)
+    copy_aspi_libraries_here(libraries)
+    add_dependencies(${name} ${libraries})
+    # The copy of the exe that finds the library without entry points beside it.
     add_custom_command(TARGET ${name} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:wnaspi32_simulated>
-                $<TARGET_FILE_DIR:${name}>
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${copy_dir}
-        COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:wnaspi32_without_entries>
-                $<TARGET_FILE:${name}> ${copy_dir})
+        COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${name}>/without_entries
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${name}>
+                $<TARGET_FILE_DIR:${name}>/without_entries)
     add_test(NAME ${name}_as_windows_98
         COMMAND ${CMAKE_BINARY_DIR}/wine-run.sh reg add
                 "HKCU\\Software\\Wine\\AppDefaults\\${name}.exe" /v Version /d win98 /f)

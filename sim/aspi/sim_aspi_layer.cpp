@@ -99,9 +99,10 @@ bool MovesDataOut(const SRB_ExecSCSICmd& request) {
 }
 
 SimCommand CommandOf(const SRB_ExecSCSICmd& request) {
+    // The whole CDB field goes to the journal, as the pass-through stack records it; the length
+    // says how much of it the drive acts on.
     SimCommand command;
-    size_t cdbLength = std::min<size_t>(request.SRB_CDBLen, MAX_CDB_SIZE);
-    std::memcpy(command.cdb.data(), request.CDBByte, cdbLength);
+    std::memcpy(command.cdb.data(), request.CDBByte, MAX_CDB_SIZE);
     command.cdbLength = request.SRB_CDBLen;
     command.direction = DirectionOf(request);
     command.transferLength = request.SRB_BufLen;

@@ -9,6 +9,8 @@
 #include "drive/aspi_transport.h"
 #include "drive/pass_through.h"
 #include "drive/shared_state.h"
+#include "sim/aspi/sim_aspi_setup.h"
+#include "sim/sim_drive_file.h"
 #include "sim/sim_storage_stack.h"
 
 namespace {
@@ -80,7 +82,7 @@ private:
 };
 
 // ASPI with the layer's command entry replaced in process by a recorder that completes every
-// request at once. It stands in for the simulated ASPI library until that can be loaded here.
+// request at once: it sees each request block exactly as the transport filled it.
 struct AspiRecorder {
     std::vector<SRB_ExecSCSICmd> requests;
     uint8_t failOpcode = 0;
@@ -167,6 +169,93 @@ private:
     }
 };
 
+int DirectionOf(const sim::SimCommand& command) {
+    switch (command.direction) {
+    case sim::SimDirection::In:
+        return DIR_IN;
+    case sim::SimDirection::Out:
+        return DIR_OUT;
+    default:
+        return DIR_NONE;
+    }
+}
+
+// ASPI through our simulated wnaspi32.dll (this program runs with the Windows 98 setting): one
+// drive at the selected drive-table entry's address and one at the scan address, so that the
+// journal that grows tells which address a command reached.
+class SimulatedAspiHarness : public TransportHarness {
+public:
+    void SetUp() override {
+        sim::AspiSetup& setup = Setup();
+        setup.PutDrive(SELECTED, sim::SimDrive::Kestran());
+        setup.PutDrive(SCAN, sim::SimDrive::Kestran());
+        setup.Publish();
+        SelectTransport();
+        ASSERT_EQ(TRANSPORT_ASPI, g_nTransport) << "the Windows 98 setting for this exe is missing";
+        ASSERT_NE(nullptr, g_pfnSendASPI32Command);
+        g_DriveTable[SELECTED_ENTRY] = SELECTED_ADDRESS;
+        g_nSelectedDrive = SELECTED_ENTRY;
+        g_ScanHa = SCAN_HA;
+        g_ScanTarget = SCAN_TARGET;
+        g_ScanLun = SCAN_LUN;
+    }
+
+    void TearDown() override {
+        g_DriveTable[SELECTED_ENTRY] = {};
+        g_nSelectedDrive = 0;
+    }
+
+    // Called after each command: what is new in the journals came from that command, and the
+    // request block still shows the buffer it named.
+    std::vector<ReceivedCommand> Received() const override {
+        Collect(SELECTED, Addressing::SelectedDrive, selectedSeen_);
+        Collect(SCAN, Addressing::ScanAddress, scanSeen_);
+        return received_;
+    }
+
+    void FailNextCommand(uint8_t opcode, sim::SenseCode sense) override {
+        for (sim::AspiAddress address : {SELECTED, SCAN}) {
+            sim::SimDrive drive = sim::OpenDriveFile(Setup().DriveFile(address));
+            drive.faults.push_back(sim::Fault::CheckCondition(opcode, sense));
+            Setup().UpdateDrive(address, drive);
+        }
+    }
+
+    int FailureStatus() const override { return SS_ERR; }
+
+    Addressing AddressingOf(Addressing builderAddressing) const override {
+        return builderAddressing;
+    }
+
+private:
+    static constexpr sim::AspiAddress SELECTED{SELECTED_ADDRESS.HaId, SELECTED_ADDRESS.TargetId,
+                                               SELECTED_ADDRESS.Lun};
+    static constexpr sim::AspiAddress SCAN{SCAN_HA, SCAN_TARGET, SCAN_LUN};
+
+    static sim::AspiSetup& Setup() {
+        static sim::AspiSetup setup = [] {
+            sim::AspiSetup made("kestran_command_layer");
+            for (int adapter = 0; adapter <= SCAN_HA; ++adapter)
+                made.AddAdapter("SIM ADAPTER " + std::to_string(adapter));
+            return made;
+        }();
+        return setup;
+    }
+
+    void Collect(sim::AspiAddress address, Addressing addressing, size_t& seen) const {
+        sim::Journal journal = Setup().JournalOf(address);
+        for (; seen < journal.size(); ++seen) {
+            const sim::SimCommand& command = journal[seen].command;
+            received_.push_back({journal[seen].CdbBytes(), command.cdbLength, DirectionOf(command),
+                                 command.transferLength, g_Srb.SRB_BufPointer, addressing});
+        }
+    }
+
+    mutable std::vector<ReceivedCommand> received_;
+    mutable size_t selectedSeen_ = 0;
+    mutable size_t scanSeen_ = 0;
+};
+
 } // namespace
 
 std::vector<TransportParam> AllTransports() {
@@ -180,6 +269,8 @@ std::vector<TransportParam> AllTransports() {
          [] { return std::shared_ptr<TransportHarness>(new PassThroughHarness(TRANSPORT_NONE)); }},
         {"AspiRecorder",
          [] { return std::shared_ptr<TransportHarness>(new AspiRecorderHarness()); }},
+        {"SimulatedAspi",
+         [] { return std::shared_ptr<TransportHarness>(new SimulatedAspiHarness()); }},
     };
 }
 
