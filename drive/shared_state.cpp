@@ -11,6 +11,7 @@ int g_nTransport = TRANSPORT_NONE;
 HANDLE g_hDrive = nullptr;
 DriveAddress g_DriveTable[DRIVE_TABLE_CAPACITY] = {};
 int g_nSelectedDrive = 0;
+int g_nDriveCount = 0;
 uint8_t g_ScanHa = 0;
 uint8_t g_ScanTarget = 0;
 uint8_t g_ScanLun = 0;

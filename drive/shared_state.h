@@ -41,6 +41,9 @@ extern int g_nTransport;
 extern HANDLE g_hDrive;
 extern DriveAddress g_DriveTable[DRIVE_TABLE_CAPACITY];
 extern int g_nSelectedDrive;
+// How many entries of g_DriveTable the last scan made (0..DRIVE_TABLE_CAPACITY). Entries at and
+// beyond it are left over from earlier scans, or were never written; no operation addresses them.
+extern int g_nDriveCount;
 extern uint8_t g_ScanHa;
 extern uint8_t g_ScanTarget;
 extern uint8_t g_ScanLun;

@@ -1,0 +1,100 @@
+#pragma once
+// What the engine tests share: the shared state set up and torn down around a test, a record of
+// the WM_UPDATER_NOTIFY messages this thread takes from its queue, firmware image files in a
+// folder of their own, and the supported drive behind either transport.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drive/shared_state.h"
+#include "sim/aspi/sim_aspi_setup.h"
+#include "sim/sim_drive.h"
+
+// Buffers allocated, scan address and unlock code set, no drive table, no open device. At the end
+// the last worker is waited for, so that no test leaves a thread behind.
+class EngineState {
+public:
+    EngineState();
+    ~EngineState();
+    EngineState(const EngineState&) = delete;
+    EngineState& operator=(const EngineState&) = delete;
+};
+
+struct Notification {
+    HWND window;
+    WPARAM what;
+    LPARAM finished;
+};
+
+// Records each WM_UPDATER_NOTIFY that this thread's message loops retrieve, before the dialog
+// handles it. One recorder at a time.
+class NotifyRecorder {
+public:
+    NotifyRecorder();
+    ~NotifyRecorder();
+    NotifyRecorder(const NotifyRecorder&) = delete;
+    NotifyRecorder& operator=(const NotifyRecorder&) = delete;
+
+    std::vector<Notification> Seen() const;
+    // Pumps this thread's messages until a message `what` has been handled; false on time-out.
+    bool PumpUntil(WPARAM what, DWORD timeoutMs = 10000) const;
+
+private:
+    HHOOK m_hook;
+};
+
+// True when a WM_UPDATER_NOTIFY waits in this thread's queue for window.
+bool NotificationPending(HWND window);
+
+struct ImageFields {
+    std::string version = "1.52";
+    std::string date = "06/11/07";
+};
+
+// The main and sub image in a new folder, which is the current directory while the object lives.
+class ImageFolder {
+public:
+    explicit ImageFolder(const ImageFields& fields = {});
+    ~ImageFolder();
+    ImageFolder(const ImageFolder&) = delete;
+    ImageFolder& operator=(const ImageFolder&) = delete;
+
+    std::string MainPath() const { return m_folder + "\\Q4830251.520"; }
+    std::string SubPath() const { return m_folder + "\\Q4830051.520"; }
+    void RemoveMain() const;
+    void TruncateMain(DWORD length) const;
+
+private:
+    std::string m_folder;
+    std::string m_previousDirectory;
+};
+
+// The supported drive, entry 0 of the drive table and the selected drive, behind one transport.
+class TestTransport {
+public:
+    virtual ~TestTransport() = default;
+    virtual std::string Name() const = 0;
+    // Puts drive behind the transport as the one drive found, and chooses the transport.
+    virtual void Install(const sim::SimDrive& drive) = 0;
+    // The drive as it is now, its journal included.
+    virtual sim::SimDrive Drive() const = 0;
+};
+
+std::unique_ptr<TestTransport> MakePassThrough();
+std::unique_ptr<TestTransport> MakeAspi();
+
+// Loads the simulated ASPI library once for the process (the program runs as on Windows 98).
+void LoadAspiLibrary();
+
+// The opcodes the drive received, in order.
+std::vector<uint8_t> Opcodes(const sim::SimDrive& drive);
+
+// Starts the dialog's worker on the selected drive as the dialogs' requesters do.
+template <class Dialog> int StartOnSelectedDrive(Dialog& dialog, int wait) {
+    if (g_nTransport == TRANSPORT_PASS_THROUGH)
+        return dialog.StartWorkerOnDrive(g_DriveTable[g_nSelectedDrive].DriveLetter, wait);
+    return dialog.StartWorker(wait);
+}

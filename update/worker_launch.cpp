@@ -1,0 +1,90 @@
+#include "worker_launch.h"
+
+#include "drive/pass_through.h"
+
+namespace {
+
+// The handle of the worker started last, kept until a later start or wait has seen it end.
+class LastWorker {
+public:
+    ~LastWorker() { Forget(); }
+
+    HANDLE Get() const { return m_handle; }
+    void Set(HANDLE thread) {
+        Forget();
+        m_handle = thread;
+    }
+    void Forget() {
+        if (m_handle != nullptr)
+            CloseHandle(m_handle);
+        m_handle = nullptr;
+    }
+
+private:
+    HANDLE m_handle = nullptr;
+};
+
+LastWorker g_lastWorker;
+
+// Waits for a thread while still answering messages that other threads send to this thread's
+// windows: a worker showing a message box owned by the dialog needs them answered.
+bool WaitForThread(HANDLE thread, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        DWORD remaining = timeoutMs == INFINITE  ? INFINITE
+                          : elapsed >= timeoutMs ? 0
+                                                 : timeoutMs - elapsed;
+        DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, remaining, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0)
+            return true;
+        if (result != WAIT_OBJECT_0 + 1)
+            return false;
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+} // namespace
+
+void WaitForLastWorker() {
+    if (g_lastWorker.Get() == nullptr)
+        return;
+    WaitForThread(g_lastWorker.Get(), INFINITE);
+    g_lastWorker.Forget();
+}
+
+bool LastWorkerHasEnded() {
+    if (g_lastWorker.Get() == nullptr)
+        return true;
+    if (WaitForSingleObject(g_lastWorker.Get(), 0) != WAIT_OBJECT_0)
+        return false;
+    g_lastWorker.Forget();
+    return true;
+}
+
+int StartWorkerThread(LPTHREAD_START_ROUTINE procedure, int wait) {
+    WaitForLastWorker();
+    HANDLE thread = CreateThread(nullptr, 0, procedure, nullptr, 0, nullptr);
+    if (thread == nullptr)
+        return 1;
+    g_lastWorker.Set(thread);
+    if (wait != 0 && WaitForThread(thread, WORKER_WAIT_MS))
+        g_lastWorker.Forget();
+    return 1;
+}
+
+int StartWorkerThreadOnDrive(LPTHREAD_START_ROUTINE procedure, uint8_t letter, int wait) {
+    if (g_hDrive == nullptr)
+        g_hDrive = OpenDriveDevice(static_cast<char>(letter));
+    if (g_hDrive == nullptr)
+        return 0;
+    return StartWorkerThread(procedure, wait);
+}
+
+const DriveAddress* SelectedDriveEntry() {
+    if (g_nSelectedDrive < 0 || g_nSelectedDrive >= g_nDriveCount ||
+        g_nSelectedDrive >= DRIVE_TABLE_CAPACITY)
+        return nullptr;
+    return &g_DriveTable[g_nSelectedDrive];
+}
