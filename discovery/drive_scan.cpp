@@ -94,8 +94,9 @@ bool ScanPossible(CComboBox* driveList) {
     return g_pReadBuffer != nullptr;
 }
 
+// No adapters when the layer lacks either entry point: a missing one is never called.
 int AdapterCount() {
-    if (g_pfnGetASPI32SupportInfo == nullptr)
+    if (g_pfnGetASPI32SupportInfo == nullptr || g_pfnSendASPI32Command == nullptr)
         return 0;
     DWORD support = g_pfnGetASPI32SupportInfo();
     if (((support >> 8) & 0xFF) != SS_COMP)
@@ -143,7 +144,9 @@ int ScanDriveLetters(LPTHREAD_START_ROUTINE worker, CComboBox* driveList) {
             AppendLine(driveList, std::string(1, letter) + ": " + InquiryText());
             g_DriveTable[count++].DriveLetter = static_cast<uint8_t>(letter);
         }
-        // The identification operations post nothing, so the device is the scan's to close.
+        // The identification operations post nothing, so the device is the scan's to close, once
+        // a worker that outlived its wait is done with it.
+        WaitForLastWorker();
         CloseDriveDevice(&g_hDrive);
     }
     return Finish(count);

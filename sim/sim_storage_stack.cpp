@@ -85,6 +85,7 @@ void SimStorageStack::Reset() {
     passThroughs_.clear();
     controls_.clear();
     closes_ = 0;
+    closesWhileBusy_ = 0;
 }
 
 SimDrive& SimStorageStack::Attach(char letter, SimDrive drive) {
@@ -117,6 +118,11 @@ std::vector<ControlCall> SimStorageStack::ControlCalls() const {
 int SimStorageStack::CloseCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return closes_;
+}
+
+int SimStorageStack::ClosesWhileBusy() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return closesWhileBusy_;
 }
 
 int SimStorageStack::OpenHandleCount() const {
@@ -156,14 +162,14 @@ HANDLE SimStorageStack::Open(LPCSTR path, DWORD access, DWORD shareMode, DWORD d
 
 BOOL SimStorageStack::Control(HANDLE device, DWORD controlCode, LPVOID inBuffer, DWORD inSize,
                               LPVOID outBuffer, DWORD outSize, LPDWORD bytesReturned) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
     auto handle = handles_.find(device);
     if (handle == handles_.end())
         return Fail(ERROR_INVALID_HANDLE);
     SimDrive& drive = *drives_.at(handle->second);
     if (controlCode == IOCTL_SCSI_PASS_THROUGH_DIRECT)
-        return PassThrough(handle->second, drive, inBuffer, inSize, outBuffer, outSize,
-                           bytesReturned);
+        return PassThrough(lock, device, handle->second, drive, inBuffer, inSize, outBuffer,
+                           outSize, bytesReturned);
     if (controlCode != IOCTL_STORAGE_MCN_CONTROL)
         return Fail(ERROR_INVALID_FUNCTION);
     const uint8_t* input = static_cast<const uint8_t*>(inBuffer);
@@ -176,8 +182,25 @@ BOOL SimStorageStack::Control(HANDLE device, DWORD controlCode, LPVOID inBuffer,
     return TRUE;
 }
 
-BOOL SimStorageStack::PassThrough(char letter, SimDrive& drive, LPVOID inBuffer, DWORD inSize,
-                                  LPVOID outBuffer, DWORD outSize, LPDWORD bytesReturned) {
+SimReply SimStorageStack::ReceiveOutsideTheLock(std::unique_lock<std::mutex>& lock, HANDLE device,
+                                                SimDrive& drive, const SimCommand& command,
+                                                uint8_t* dataIn) {
+    ++busy_[device];
+    lock.unlock();
+    SimReply reply;
+    {
+        std::lock_guard<std::mutex> driveLock(driveMutex_);
+        reply = drive.Receive(command, dataIn);
+    }
+    lock.lock();
+    if (--busy_[device] == 0)
+        busy_.erase(device);
+    return reply;
+}
+
+BOOL SimStorageStack::PassThrough(std::unique_lock<std::mutex>& lock, HANDLE device, char letter,
+                                  SimDrive& drive, LPVOID inBuffer, DWORD inSize, LPVOID outBuffer,
+                                  DWORD outSize, LPDWORD bytesReturned) {
     if (inBuffer == nullptr || inSize < sizeof(SCSI_PASS_THROUGH_DIRECT))
         return Fail(ERROR_INVALID_PARAMETER);
     SCSI_PASS_THROUGH_DIRECT sptd;
@@ -194,7 +217,7 @@ BOOL SimStorageStack::PassThrough(char letter, SimDrive& drive, LPVOID inBuffer,
         discard.resize(command.transferLength);
         dataIn = discard.data();
     }
-    SimReply reply = drive.Receive(command, dataIn);
+    SimReply reply = ReceiveOutsideTheLock(lock, device, drive, command, dataIn);
     if (reply.outcome == SimOutcome::Refused)
         return Fail(ERROR_INVALID_FUNCTION);
     if (reply.outcome == SimOutcome::DeviceGone)
@@ -220,6 +243,8 @@ BOOL SimStorageStack::Close(HANDLE device) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (handles_.erase(device) == 0)
         return Fail(ERROR_INVALID_HANDLE);
+    if (busy_.count(device) != 0)
+        ++closesWhileBusy_;
     ++closes_;
     return TRUE;
 }

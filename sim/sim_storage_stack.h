@@ -58,6 +58,9 @@ public:
     std::vector<PassThroughCall> PassThroughCalls() const;
     std::vector<ControlCall> ControlCalls() const;
     int CloseCount() const;
+    // Closes of a handle while a request on it was still with the drive: never right, since the
+    // request would go on with a handle that no longer exists.
+    int ClosesWhileBusy() const;
     int OpenHandleCount() const;
 
     // The twins of the seam's calls.
@@ -71,10 +74,18 @@ private:
     SimStorageStack();
     void AttachDrivesFromEnvironment();
     SimDrive* DriveForPath(LPCSTR path);
-    BOOL PassThrough(char letter, SimDrive& drive, LPVOID inBuffer, DWORD inSize, LPVOID outBuffer,
+    BOOL PassThrough(std::unique_lock<std::mutex>& lock, HANDLE device, char letter,
+                     SimDrive& drive, LPVOID inBuffer, DWORD inSize, LPVOID outBuffer,
                      DWORD outSize, LPDWORD bytesReturned);
+    SimReply ReceiveOutsideTheLock(std::unique_lock<std::mutex>& lock, HANDLE device,
+                                   SimDrive& drive, const SimCommand& command, uint8_t* dataIn);
 
     mutable std::mutex mutex_;
+    // The drives answer one request at a time, outside mutex_: a slow answer must not hold up
+    // opens and closes, as it does not on Windows.
+    std::mutex driveMutex_;
+    std::map<HANDLE, int> busy_;
+    int closesWhileBusy_ = 0;
     std::map<char, std::unique_ptr<SimDrive>> drives_;
     std::map<HANDLE, char> handles_;
     uintptr_t nextHandle_ = 0x5100;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "drive/aspi_transport.h"
 #include "engine_test_support.h"
 #include "sim/sim_drive_file.h"
 #include "sim/sim_storage_stack.h"
@@ -147,6 +148,7 @@ TEST_F(DriveScanTest, DeviceTooSlowToIdentifyIsSkipped) {
     SimStorageStack::Instance().Attach('F', SimDrive::Kestran());
     g_nTransport = TRANSPORT_PASS_THROUGH;
     ASSERT_EQ(1, dialog_.ScanLetterDrives());
+    EXPECT_EQ(0, SimStorageStack::Instance().ClosesWhileBusy());
     EXPECT_EQ('F', g_DriveTable[0].DriveLetter);
     EXPECT_EQ(std::vector<std::string>{std::string("F: ") + KESTRAN_TEXT},
               Lines(dialog_.m_cbDrive));
@@ -243,6 +245,21 @@ TEST_F(DriveScanTest, AspiScanWithoutUsableLayerFindsNothing) {
     dialog_.m_cbDrive.InsertString(-1, "left over");
     EXPECT_EQ(0, dialog_.ScanAspiDrives());
     EXPECT_EQ(0, dialog_.m_cbDrive.GetCount());
+    EXPECT_TRUE(aspi.JournalOf({0, 1, 0}).empty());
+}
+
+// A layer that answers the adapter count but lacks the command entry: nothing calls the entry.
+TEST_F(DriveScanTest, AspiScanWithoutTheCommandEntryFindsNothing) {
+    LoadAspiLibrary();
+    sim::AspiSetup aspi("kestran_scan_no_command_entry");
+    aspi.AddAdapter("SIM ADAPTER 0");
+    aspi.PutDrive({0, 1, 0}, SimDrive::Kestran());
+    aspi.Publish();
+    g_nTransport = TRANSPORT_ASPI;
+    SendASPI32CommandProc loaded = g_pfnSendASPI32Command;
+    g_pfnSendASPI32Command = nullptr;
+    EXPECT_EQ(0, dialog_.ScanAspiDrives());
+    g_pfnSendASPI32Command = loaded;
     EXPECT_TRUE(aspi.JournalOf({0, 1, 0}).empty());
 }
 
