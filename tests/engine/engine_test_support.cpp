@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr DWORD MAIN_IMAGE_BYTES = 1671168;
-constexpr DWORD SUB_IMAGE_BYTES = 131072;
 constexpr sim::AspiAddress DRIVE_ADDRESS{0, 1, 0};
 
 std::mutex g_seenLock;
@@ -28,30 +26,6 @@ LRESULT CALLBACK RecordNotification(int code, WPARAM removal, LPARAM message) {
         g_seen.push_back({msg->hwnd, msg->wParam, msg->lParam});
     }
     return CallNextHookEx(nullptr, code, removal, message);
-}
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot create " + path);
-    DWORD written = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-void Put(std::vector<uint8_t>& image, size_t offset, const std::string& text) {
-    std::memcpy(image.data() + offset, text.data(), text.size());
-}
-
-std::string NewFolder() {
-    static int serial = 0;
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + "kestran_images." +
-                         std::to_string(GetCurrentProcessId()) + "." + std::to_string(++serial);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
 }
 
 class PassThroughTransport : public TestTransport {
@@ -150,40 +124,23 @@ bool NotificationPending(HWND window) {
     return PeekMessageA(&msg, window, WM_UPDATER_NOTIFY, WM_UPDATER_NOTIFY, PM_NOREMOVE) != 0;
 }
 
-ImageFolder::ImageFolder(const ImageFields& fields) : m_folder(NewFolder()) {
-    std::vector<uint8_t> main(MAIN_IMAGE_BYTES);
-    for (size_t i = 0; i < main.size(); ++i)
-        main[i] = static_cast<uint8_t>(i * 7);
-    Put(main, 96, "KESTRAN DVD-RW  XRW-T52A");
-    Put(main, 144, fields.version);
-    Put(main, 176, "0068ORVE");
-    Put(main, 208, "DT      ");
-    Put(main, 304, fields.date);
-    WriteFile(MainPath(), main);
-    WriteFile(SubPath(), std::vector<uint8_t>(SUB_IMAGE_BYTES, 0x5A));
+ImageFolder::ImageFolder(const ImageFields& fields) : m_files("kestran_engine_images") {
+    m_header.version = fields.version;
+    m_header.date = fields.date;
+    m_files.WriteMainImage(MakeMainImage(m_header));
+    m_files.WriteSubImage(MakeSubImage());
     char current[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, current);
     m_previousDirectory = current;
-    SetCurrentDirectoryA(m_folder.c_str());
+    SetCurrentDirectoryA(m_files.Path().c_str());
 }
 
 ImageFolder::~ImageFolder() {
     SetCurrentDirectoryA(m_previousDirectory.c_str());
-    DeleteFileA(MainPath().c_str());
-    DeleteFileA(SubPath().c_str());
-    RemoveDirectoryA(m_folder.c_str());
-}
-
-void ImageFolder::RemoveMain() const {
-    DeleteFileA(MainPath().c_str());
 }
 
 void ImageFolder::TruncateMain(DWORD length) const {
-    HANDLE file = CreateFileA(MainPath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    SetFilePointer(file, static_cast<LONG>(length), nullptr, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
+    m_files.WriteMainImage(MakeMainImage(m_header, length));
 }
 
 std::unique_ptr<TestTransport> MakePassThrough() {

@@ -12,6 +12,7 @@
 #include "drive/shared_state.h"
 #include "sim/aspi/sim_aspi_setup.h"
 #include "sim/sim_drive.h"
+#include "tests/support/firmware_images.h"
 
 // Buffers allocated, scan address and unlock code set, no drive table, no open device. At the end
 // the last worker is waited for, so that no test leaves a thread behind.
@@ -62,13 +63,14 @@ public:
     ImageFolder(const ImageFolder&) = delete;
     ImageFolder& operator=(const ImageFolder&) = delete;
 
-    std::string MainPath() const { return m_folder + "\\Q4830251.520"; }
-    std::string SubPath() const { return m_folder + "\\Q4830051.520"; }
-    void RemoveMain() const;
+    std::string MainPath() const { return m_files.MainImagePath(); }
+    std::string SubPath() const { return m_files.SubImagePath(); }
+    void RemoveMain() const { m_files.RemoveMainImage(); }
     void TruncateMain(DWORD length) const;
 
 private:
-    std::string m_folder;
+    FirmwareFolder m_files;
+    MainImageHeader m_header;
     std::string m_previousDirectory;
 };
 
