@@ -13,6 +13,7 @@
 #include "sim/aspi/sim_aspi_setup.h"
 #include "sim/sim_drive.h"
 #include "tests/support/firmware_images.h"
+#include "tests/support/test_transport.h"
 
 // Buffers allocated, scan address and unlock code set, no drive table, no open device. At the end
 // the last worker is waited for, so that no test leaves a thread behind.
@@ -73,23 +74,6 @@ private:
     MainImageHeader m_header;
     std::string m_previousDirectory;
 };
-
-// The supported drive, entry 0 of the drive table and the selected drive, behind one transport.
-class TestTransport {
-public:
-    virtual ~TestTransport() = default;
-    virtual std::string Name() const = 0;
-    // Puts drive behind the transport as the one drive found, and chooses the transport.
-    virtual void Install(const sim::SimDrive& drive) = 0;
-    // The drive as it is now, its journal included.
-    virtual sim::SimDrive Drive() const = 0;
-};
-
-std::unique_ptr<TestTransport> MakePassThrough();
-std::unique_ptr<TestTransport> MakeAspi();
-
-// Loads the simulated ASPI library once for the process (the program runs as on Windows 98).
-void LoadAspiLibrary();
 
 // The opcodes the drive received, in order.
 std::vector<uint8_t> Opcodes(const sim::SimDrive& drive);

@@ -17,11 +17,9 @@
 #include "drive/pass_through.h"
 #include "drive/shared_state.h"
 #include "framework/cdialog.h"
-#include "sim/aspi/sim_aspi_setup.h"
-#include "sim/sim_drive_file.h"
-#include "sim/sim_storage_stack.h"
 #include "tests/support/firmware_images.h"
 #include "tests/support/message_box_watcher.h"
+#include "tests/support/test_transport.h"
 #include "ui/res/resource.h"
 #include "update/notify.h"
 #include "update/update_sequence.h"
@@ -31,73 +29,7 @@ namespace {
 using namespace sim;
 using ::testing::ElementsAreArray;
 
-// ---------------------------------------------------------------------------------------------
-// The supported drive behind one transport.
-
-class DriveUnderUpdate {
-public:
-    virtual ~DriveUnderUpdate() = default;
-    // Selects the transport and puts drive behind it, with an empty journal.
-    virtual void Place(const SimDrive& drive) = 0;
-    virtual Journal Received() const = 0;
-    // The drive as it is now.
-    virtual SimDrive State() const = 0;
-    virtual void Release() = 0;
-};
-
-class PassThroughDrive : public DriveUnderUpdate {
-public:
-    void Place(const SimDrive& drive) override {
-        Stack().Reset();
-        Stack().Attach('E', drive);
-        g_nTransport = TRANSPORT_PASS_THROUGH;
-        g_hDrive = OpenDriveDevice('E');
-        ASSERT_NE(nullptr, g_hDrive);
-    }
-    Journal Received() const override { return Stack().Drive('E').journal; }
-    SimDrive State() const override { return Stack().Drive('E'); }
-    void Release() override { CloseDriveDevice(&g_hDrive); }
-
-private:
-    static SimStorageStack& Stack() { return SimStorageStack::Instance(); }
-};
-
-class AspiDrive : public DriveUnderUpdate {
-public:
-    void Place(const SimDrive& drive) override {
-        Setup().PutDrive(ADDRESS, drive);
-        Setup().Publish();
-        SelectTransport(); // the pass-through runs of this program leave another transport
-        ASSERT_EQ(TRANSPORT_ASPI, g_nTransport) << "the Windows 98 setting for this exe is missing";
-        ASSERT_NE(nullptr, g_pfnSendASPI32Command);
-        g_DriveTable[0] = {ADDRESS.haId, ADDRESS.target, ADDRESS.lun, 0};
-        g_nSelectedDrive = 0;
-    }
-    Journal Received() const override { return Setup().JournalOf(ADDRESS); }
-    SimDrive State() const override { return OpenDriveFile(Setup().DriveFile(ADDRESS)); }
-    void Release() override {}
-
-private:
-    static constexpr AspiAddress ADDRESS{0, 2, 0};
-    static AspiSetup& Setup() {
-        static AspiSetup setup = [] {
-            AspiSetup made("kestran_update_sequence");
-            made.AddAdapter("SIM ADAPTER 0");
-            return made;
-        }();
-        return setup;
-    }
-};
-
-struct TransportCase {
-    std::string name;
-    std::function<std::unique_ptr<DriveUnderUpdate>()> make;
-};
-
-const TransportCase TRANSPORTS[] = {
-    {"PassThrough", [] { return std::unique_ptr<DriveUnderUpdate>(new PassThroughDrive); }},
-    {"Aspi", [] { return std::unique_ptr<DriveUnderUpdate>(new AspiDrive); }},
-};
+using TransportMaker = std::unique_ptr<TestTransport> (*)();
 
 // ---------------------------------------------------------------------------------------------
 // What the drive received, in a form that reads like the command list of an update.
@@ -171,7 +103,7 @@ std::vector<uint8_t> ExpectedUnlockList() {
 
 // ---------------------------------------------------------------------------------------------
 
-class UpdateSequenceTest : public ::testing::TestWithParam<TransportCase> {
+class UpdateSequenceTest : public ::testing::TestWithParam<TransportMaker> {
 protected:
     void SetUp() override {
         AllocTransferBuffers();
@@ -181,11 +113,11 @@ protected:
         images_.WriteMainImage(mainImage_);
         images_.WriteSubImage(subImage_);
         SetPaths(images_.MainImagePath(), images_.SubImagePath());
-        drive_ = GetParam().make();
+        transport_ = GetParam()();
     }
 
     void TearDown() override {
-        drive_->Release();
+        CloseDriveDevice(&g_hDrive);
         dialog_.DestroyWindow();
         FreeTransferBuffers();
     }
@@ -226,21 +158,32 @@ protected:
         EXPECT_EQ(dialog_.m_hWnd, box.owner);
     }
 
+    // Puts drive behind the transport; on pass-through the device is opened, as the worker's
+    // starter does before an update.
+    void Place(const SimDrive& drive) {
+        CloseDriveDevice(&g_hDrive);
+        transport_->Install(drive);
+        if (g_nTransport == TRANSPORT_PASS_THROUGH)
+            g_hDrive = OpenDriveDevice('E');
+    }
+
+    Journal Received() const { return transport_->Drive().journal; }
+
     CDialog dialog_;
     FirmwareFolder images_{"kestran_update_sequence_images"};
     std::vector<uint8_t> mainImage_ = MakeMainImage();
     std::vector<uint8_t> subImage_ = MakeSubImage();
-    std::unique_ptr<DriveUnderUpdate> drive_;
+    std::unique_ptr<TestTransport> transport_;
 };
 
 TEST_P(UpdateSequenceTest, FullRunSendsBothImagesAndTheDriveTakesTheNewFirmware) {
-    drive_->Place(SimDrive::Kestran());
+    Place(SimDrive::Kestran());
     SeenMessageBox box;
     EXPECT_EQ(1, RunSequence(box));
     EXPECT_FALSE(box.seen) << box.text;
     EXPECT_TRUE(ProgressWasRequested());
 
-    const Journal journal = drive_->Received();
+    const Journal journal = Received();
     EXPECT_THAT(StepsOf(journal), ElementsAreArray(FullRun()));
     for (const JournalEntry& entry : journal) {
         Step step = StepOf(entry);
@@ -257,7 +200,7 @@ TEST_P(UpdateSequenceTest, FullRunSendsBothImagesAndTheDriveTakesTheNewFirmware)
         EXPECT_TRUE(std::equal(data.begin(), data.end(), image.begin() + step.offset));
         EXPECT_EQ(0x05, entry.command.cdb[1]);
     }
-    SimDrive after = drive_->State();
+    SimDrive after = transport_->Drive();
     EXPECT_EQ("1.52", after.identity.revision);
     EXPECT_EQ("06/11/07", after.identity.firmwareDate);
     EXPECT_FALSE(after.disc.present); // ejected
@@ -266,10 +209,10 @@ TEST_P(UpdateSequenceTest, FullRunSendsBothImagesAndTheDriveTakesTheNewFirmware)
 TEST_P(UpdateSequenceTest, DriveAlreadyOpenGetsNoUnlockBeforeTheSubImage) {
     SimDrive drive = SimDrive::Kestran();
     drive.SetDownloadState(' ');
-    drive_->Place(drive);
+    Place(drive);
     SeenMessageBox box;
     EXPECT_EQ(1, RunSequence(box));
-    EXPECT_THAT(StepsOf(drive_->Received()), ElementsAreArray(FullRun(false)));
+    EXPECT_THAT(StepsOf(Received()), ElementsAreArray(FullRun(false)));
 }
 
 // One row per way an update can end early: the fault the drive or the files bring, what the user
@@ -378,7 +321,7 @@ TEST_P(UpdateSequenceTest, EveryEarlyEndIsReportedAndNothingFollowsIt) {
         c.files(images_);
         SimDrive drive = SimDrive::Kestran();
         c.drive(drive);
-        drive_->Place(drive);
+        Place(drive);
 
         SeenMessageBox box;
         EXPECT_EQ(c.result, RunSequence(box));
@@ -392,8 +335,7 @@ TEST_P(UpdateSequenceTest, EveryEarlyEndIsReportedAndNothingFollowsIt) {
         }
         std::vector<Step> expectedSteps = FullRun();
         expectedSteps.resize(c.stepsReceived);
-        EXPECT_THAT(StepsOf(drive_->Received()), ElementsAreArray(expectedSteps));
-        drive_->Release();
+        EXPECT_THAT(StepsOf(Received()), ElementsAreArray(expectedSteps));
         ProgressWasRequested();
     }
 }
@@ -416,21 +358,21 @@ TEST_P(UpdateSequenceTest, ShortReadStopsTheDownloadBeforeTheIncompleteChunk) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         c.shorten(images_);
-        drive_->Place(SimDrive::Kestran());
+        Place(SimDrive::Kestran());
         SeenMessageBox box;
         EXPECT_EQ(0, RunWatched([&] { return c.download(&dialog_); }, box));
         EXPECT_FALSE(box.seen) << box.text;
         std::vector<Step> expected = {STATE_READ, UNLOCK};
         AddChunks(expected, c.bufferId, c.chunksSent);
-        EXPECT_THAT(StepsOf(drive_->Received()), ElementsAreArray(expected));
-        drive_->Release();
+        EXPECT_THAT(StepsOf(Received()), ElementsAreArray(expected));
         ProgressWasRequested();
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, UpdateSequenceTest, ::testing::ValuesIn(TRANSPORTS),
-                         [](const ::testing::TestParamInfo<TransportCase>& info) {
-                             return info.param.name;
+INSTANTIATE_TEST_SUITE_P(Transports, UpdateSequenceTest,
+                         ::testing::Values(MakePassThrough, MakeAspi),
+                         [](const ::testing::TestParamInfo<TransportMaker>& info) {
+                             return info.param()->Name();
                          });
 
 } // namespace
