@@ -79,8 +79,8 @@ uint8_t SendAndWait(HANDLE completion) {
 int AspiExecute(ScsiAddress address, bool scan, uint8_t cdbLength, int direction,
                 uint32_t transferLength, const uint8_t* cdb) {
     uint8_t flags = DirectionFlags(direction, scan);
-    bool bufferMissing = transferLength > 0 && DataBufferFor(flags) == nullptr &&
-                         (flags & (SRB_DIR_IN | SRB_DIR_OUT));
+    // A request without a direction names no buffer: the layer would move its data through 0.
+    bool bufferMissing = transferLength > 0 && DataBufferFor(flags) == nullptr;
     HANDLE completion = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     FillRequest(address, flags, transferLength, cdbLength, cdb, completion);
     g_nCmdStatus = SS_ERR;

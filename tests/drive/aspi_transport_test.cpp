@@ -309,7 +309,7 @@ TEST_F(AspiTransportTest, ImmediateAnswerIsTakenWithoutWaiting) {
     }
 }
 
-TEST_F(AspiTransportTest, CommandIsNotSentWithoutTheEntryPointOrTheTransferBuffer) {
+TEST_F(AspiTransportTest, CommandIsNotSentWithoutTheEntryPointOrADataBuffer) {
     const struct {
         const char* name;
         int direction;
@@ -319,6 +319,8 @@ TEST_F(AspiTransportTest, CommandIsNotSentWithoutTheEntryPointOrTheTransferBuffe
         {"no SendASPI32Command", DIR_NONE, 0, [] { g_pfnSendASPI32Command = nullptr; }},
         {"no read buffer", DIR_IN, 48, [] { g_pReadBuffer = nullptr; }},
         {"no write buffer", DIR_OUT, 16, [] { g_pWriteBuffer = nullptr; }},
+        // Without a direction the request names no buffer, so it cannot carry data either.
+        {"data without a direction", DIR_NONE, 16, [] {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
