@@ -5,12 +5,12 @@
 
 #include "diag_log.h"
 #include "drive/command_builders.h"
+#include "drive/drive_identity.h"
 #include "drive/shared_state.h"
 
 namespace {
 
 constexpr uint8_t BUFFER_ID_DRIVE_MEMORY = 0xB0;
-constexpr uint8_t READ_BUFFER_MODE_DATA = 0x02;
 constexpr uint32_t PIECE_SIZE = 0x800;
 
 struct MemoryRange {

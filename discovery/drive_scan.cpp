@@ -5,6 +5,7 @@
 
 #include "drive/aspi_layout.h"
 #include "drive/aspi_transport.h"
+#include "drive/drive_identity.h"
 #include "drive/pass_through.h"
 #include "drive/shared_state.h"
 #include "framework/controls.h"
@@ -14,11 +15,6 @@
 
 namespace {
 
-constexpr char DRIVE_MODEL[] = "KESTRAN DVD-RW  XRW-T52A";
-constexpr size_t DRIVE_MODEL_LENGTH = 24;
-
-constexpr size_t OEM_ID_REPLY_LENGTH = 48;
-constexpr int OEM_ID_TEXT_OFFSET = 16;
 constexpr int INQUIRY_TEXT_OFFSET = 8;
 constexpr int INQUIRY_TEXT_END = 45; // the text holds bytes 8..44: identity, revision and date
 
@@ -51,10 +47,11 @@ bool RunIdentification(const WaitingStart& start, int operation, size_t clearedB
 }
 
 bool CarriesOemId(const WaitingStart& start) {
-    if (!RunIdentification(start, OP_READ_OEM_ID, OEM_ID_REPLY_LENGTH) || g_nCmdStatus != 1)
+    if (!RunIdentification(start, OP_READ_OEM_ID, IDENTIFICATION_LENGTH) || g_nCmdStatus != 1)
         return false;
-    g_pReadBuffer[OEM_ID_REPLY_LENGTH] = '\0';
-    return FindOemId(reinterpret_cast<const char*>(g_pReadBuffer) + OEM_ID_TEXT_OFFSET) != 0;
+    g_pReadBuffer[IDENTIFICATION_LENGTH] = '\0';
+    return FindOemId(reinterpret_cast<const char*>(g_pReadBuffer) + IDENTIFICATION_TEXT_OFFSET) !=
+           0;
 }
 
 bool ReadInquiry(const WaitingStart& start) {

@@ -4,6 +4,7 @@
 
 #include "cdb_fields.h"
 #include "command_dispatch.h"
+#include "drive_identity.h"
 #include "transport_codes.h"
 
 namespace {
@@ -31,9 +32,6 @@ constexpr uint8_t OPCODE_SEND_DISC_STRUCTURE = 0xBF;
 constexpr uint8_t OPCODE_ALL_ONES = 0xFF;
 
 constexpr uint32_t INQUIRY_SCAN_LENGTH = 254;
-constexpr uint8_t BUFFER_ID_IDENTIFICATION = 0xF1;
-constexpr uint8_t READ_BUFFER_MODE_DATA = 0x02;
-constexpr uint32_t IDENTIFICATION_LENGTH = 48;
 constexpr int BLOCK_SHIFT = 11; // READ(10) and WRITE(10) count 2048-byte blocks
 constexpr uint8_t START_STOP_LOAD_EJECT = 0x02;
 constexpr uint8_t READ_TOC_FIRST_TRACK = 0x01;

@@ -8,6 +8,10 @@ constexpr char MAIN_IMAGE_NAME[] = "Q4830251.520";
 constexpr char SUB_IMAGE_NAME[] = "Q4830051.520";
 constexpr int IMAGE_PATH_BUFFER_SIZE = 1024;
 
+// The bytes of each image that go to the drive; a file must hold at least these.
+constexpr uint32_t MAIN_IMAGE_SIZE = 0x198000;
+constexpr uint32_t SUB_IMAGE_SIZE = 0x20000;
+
 // Where the main image keeps the fields the updater reads.
 constexpr uint32_t IMAGE_MODEL_OFFSET = 96;
 constexpr uint32_t IMAGE_VERSION_OFFSET = 144;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "drive/command_builders.h"
+#include "drive/drive_identity.h"
 #include "drive/sense.h"
 #include "drive/shared_state.h"
 #include "framework/cwnd.h"
@@ -13,18 +14,14 @@
 
 namespace {
 
-constexpr uint8_t BUFFER_ID_IDENTIFICATION = 0xF1;
 constexpr uint8_t BUFFER_ID_UNLOCK = 0xFF;
 constexpr uint8_t BUFFER_ID_SUB_IMAGE = 0xFE;
 constexpr uint8_t BUFFER_ID_MAIN_IMAGE = 0xF0;
-constexpr uint8_t READ_BUFFER_MODE_DATA = 2;
 constexpr uint8_t WRITE_BUFFER_MODE_DOWNLOAD = 5;
 
-constexpr uint32_t IDENTIFICATION_LENGTH = 48;
-constexpr int IDENTIFICATION_1_OFFSET = 16;
+constexpr int IDENTIFICATION_1_OFFSET = IDENTIFICATION_TEXT_OFFSET;
 constexpr int IDENTIFICATION_2_OFFSET = 24;
 constexpr int IDENTIFICATION_FIELD_LENGTH = 8;
-constexpr int DOWNLOAD_STATE_OFFSET = 32;
 constexpr uint8_t DOWNLOAD_STATE_OPEN = ' ';
 
 constexpr char UNLOCK_TEXT[] = "ICKDIOI  JGE-948";
@@ -32,11 +29,7 @@ constexpr int UNLOCK_TEXT_LENGTH = 16;
 constexpr uint32_t UNLOCK_LIST_LENGTH = 256;
 
 constexpr uint32_t CHUNK_SIZE = 0x8000;
-constexpr uint32_t SUB_IMAGE_SIZE = 0x20000;
-constexpr uint32_t MAIN_IMAGE_SIZE = 0x198000;
 
-constexpr char DRIVE_MODEL[] = "KESTRAN DVD-RW  XRW-T52A";
-constexpr int DRIVE_MODEL_LENGTH = 24;
 constexpr char IMAGE_DATE[] = "06/11/07";
 
 int ReadIdentification() {

@@ -81,9 +81,8 @@ bool NotificationPending(HWND window) {
     return PeekMessageA(&msg, window, WM_UPDATER_NOTIFY, WM_UPDATER_NOTIFY, PM_NOREMOVE) != 0;
 }
 
-ImageFolder::ImageFolder(const ImageFields& fields) : m_files("kestran_engine_images") {
-    m_header.version = fields.version;
-    m_header.date = fields.date;
+ImageFolder::ImageFolder(const MainImageHeader& header)
+    : m_files("kestran_engine_images"), m_header(header) {
     m_files.WriteMainImage(MakeMainImage(m_header));
     m_files.WriteSubImage(MakeSubImage());
     char current[MAX_PATH];

@@ -51,15 +51,10 @@ private:
 // True when a WM_UPDATER_NOTIFY waits in this thread's queue for window.
 bool NotificationPending(HWND window);
 
-struct ImageFields {
-    std::string version = "1.52";
-    std::string date = "06/11/07";
-};
-
 // The main and sub image in a new folder, which is the current directory while the object lives.
 class ImageFolder {
 public:
-    explicit ImageFolder(const ImageFields& fields = {});
+    explicit ImageFolder(const MainImageHeader& header = {});
     ~ImageFolder();
     ImageFolder(const ImageFolder&) = delete;
     ImageFolder& operator=(const ImageFolder&) = delete;

@@ -250,9 +250,9 @@ TEST_F(VersionCheckTest, CheckShowsVersionsOrSaysWhyNot) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ImageFields fields;
-        fields.version = c.imageVersion;
-        ImageFolder images(fields);
+        MainImageHeader header;
+        header.version = c.imageVersion;
+        ImageFolder images(header);
         ASSERT_EQ(1, LocateMainImage(dialog_.m_szMainImagePath));
         if (c.image == Image::Missing)
             images.RemoveMain();
