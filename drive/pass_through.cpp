@@ -4,7 +4,7 @@
 #include <winioctl.h>
 
 #include "shared_state.h"
-#include "system_seam.h"
+#include "seam/system_seam.h"
 
 PassThroughRequest g_Sptd;
 

@@ -32,10 +32,10 @@ char g_szMainImagePath[IMAGE_PATH_SIZE] = {};
 char g_szSubImagePath[IMAGE_PATH_SIZE] = {};
 uint8_t g_UnlockCode[UNLOCK_CODE_SIZE] = {};
 
-CUpdaterDlg* g_pUpdaterDlg = nullptr;
-CAutoDlg* g_pAutoDlg = nullptr;
-CDlgIndicater* g_pIndicator = nullptr;
-CDlgIndicater* g_pAutoIndicator = nullptr;
+CWnd* g_pUpdaterDlg = nullptr;
+CWnd* g_pAutoDlg = nullptr;
+CWnd* g_pIndicator = nullptr;
+CWnd* g_pAutoIndicator = nullptr;
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include "transport_codes.h"
 
-class CUpdaterDlg;
-class CAutoDlg;
-class CDlgIndicater;
+// The framework's window class: the workers post to the dialogs as windows, so the command layer
+// needs to know no dialog class.
+class CWnd;
 
 // One drive-table entry.
 struct DriveAddress {
@@ -67,11 +67,12 @@ extern char g_szMainImagePath[IMAGE_PATH_SIZE];
 extern char g_szSubImagePath[IMAGE_PATH_SIZE];
 extern uint8_t g_UnlockCode[UNLOCK_CODE_SIZE];
 
-// Windows that the workers report to.
-extern CUpdaterDlg* g_pUpdaterDlg;
-extern CAutoDlg* g_pAutoDlg;
-extern CDlgIndicater* g_pIndicator;
-extern CDlgIndicater* g_pAutoIndicator;
+// The dialog of the run mode, which the workers report to (the interactive CUpdaterDlg or the
+// automatic-mode CAutoDlg), and the progress dialog (CDlgIndicater) each of them opens.
+extern CWnd* g_pUpdaterDlg;
+extern CWnd* g_pAutoDlg;
+extern CWnd* g_pIndicator;
+extern CWnd* g_pAutoIndicator;
 
 // Allocates both 2 MiB transfer buffers as fixed global memory, write buffer first. When either
 // cannot be had, neither is kept: both pointers stay null and every transport then refuses to

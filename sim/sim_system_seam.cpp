@@ -1,6 +1,6 @@
 // The test build's twins of the seams: the device calls go to the simulated storage stack, the
 // restart of Windows to the simulated restart.
-#include "drive/system_seam.h"
+#include "seam/system_seam.h"
 
 #include "sim_restart.h"
 #include "sim_storage_stack.h"

@@ -3,7 +3,7 @@
 # that already has everything is left alone and nothing is fetched.
 set -euo pipefail
 
-packages=(cmake make mingw-w64 wine wine32 xvfb xauth locales fonts-ipafont-gothic googletest
+packages=(cmake make python3 mingw-w64 wine wine32 xvfb xauth locales fonts-ipafont-gothic googletest
           clang-format)
 locales_needed=(en_US.UTF-8 ja_JP.UTF-8)
 

@@ -2,7 +2,7 @@
 
 #include "discovery/drive_scan.h"
 #include "drive/shared_state.h"
-#include "res/resource.h"
+#include "ui/res/resource.h"
 #include "update/notify.h"
 #include "update/worker_launch.h"
 #include "update/worker_operation.h"

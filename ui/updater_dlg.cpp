@@ -5,7 +5,7 @@
 #include "discovery/drive_scan.h"
 #include "drive/shared_state.h"
 #include "framework/cwinapp.h"
-#include "res/resource.h"
+#include "ui/res/resource.h"
 #include "update/notify.h"
 #include "update/worker_launch.h"
 #include "update/worker_operation.h"

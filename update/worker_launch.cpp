@@ -1,6 +1,9 @@
 #include "worker_launch.h"
 
 #include "drive/pass_through.h"
+#include "worker_operation.h"
+
+LONG g_nFinalMessagesDue = 0;
 
 namespace {
 
@@ -65,9 +68,16 @@ bool LastWorkerHasEnded() {
 
 int StartWorkerThread(LPTHREAD_START_ROUTINE procedure, int wait) {
     WaitForLastWorker();
+    // Counted before the thread exists, since the worker may post at once.
+    const bool postsFinalMessage = PostsFinalMessage(g_nOperation);
+    if (postsFinalMessage)
+        InterlockedIncrement(&g_nFinalMessagesDue);
     HANDLE thread = CreateThread(nullptr, 0, procedure, nullptr, 0, nullptr);
-    if (thread == nullptr)
-        return 1;
+    if (thread == nullptr) {
+        if (postsFinalMessage)
+            InterlockedDecrement(&g_nFinalMessagesDue);
+        return 0;
+    }
     g_lastWorker.Set(thread);
     if (wait != 0 && WaitForThread(thread, WORKER_WAIT_MS))
         g_lastWorker.Forget();
@@ -75,11 +85,23 @@ int StartWorkerThread(LPTHREAD_START_ROUTINE procedure, int wait) {
 }
 
 int StartWorkerThreadOnDrive(LPTHREAD_START_ROUTINE procedure, uint8_t letter, int wait) {
-    if (g_hDrive == nullptr)
+    const bool opensDevice = g_hDrive == nullptr;
+    if (opensDevice)
         g_hDrive = OpenDriveDevice(static_cast<char>(letter));
     if (g_hDrive == nullptr)
         return 0;
-    return StartWorkerThread(procedure, wait);
+    if (StartWorkerThread(procedure, wait) != 0)
+        return 1;
+    // No worker will ever send its final message to close it.
+    if (opensDevice)
+        CloseDriveDevice(&g_hDrive);
+    return 0;
+}
+
+bool FinalMessageLeavesDeviceFree() {
+    if (g_nFinalMessagesDue <= 0)
+        return true;
+    return InterlockedDecrement(&g_nFinalMessagesDue) <= 0;
 }
 
 const DriveAddress* SelectedDriveEntry() {

@@ -9,6 +9,7 @@
 #include "framework/cwnd.h"
 #include "notify.h"
 #include "update_sequence.h"
+#include "worker_launch.h"
 
 namespace {
 
@@ -16,7 +17,10 @@ constexpr uint32_t REQUEST_SENSE_LENGTH = 22;
 constexpr uint32_t INQUIRY_ALLOCATION_MASK = 0xFF;
 
 DWORD Post(CWnd* dialog, WPARAM notification) {
-    return dialog->PostMessage(WM_UPDATER_NOTIFY, notification, NOTIFY_FINISHED);
+    BOOL posted = dialog->PostMessage(WM_UPDATER_NOTIFY, notification, NOTIFY_FINISHED);
+    if (!posted)
+        InterlockedDecrement(&g_nFinalMessagesDue);
+    return posted;
 }
 
 // The refreshed INQUIRY data, copied whether the command succeeded or not: after a failure the
@@ -59,6 +63,10 @@ void RunGenericOperation(int operation) {
 
 } // namespace
 
+bool PostsFinalMessage(int operation) {
+    return operation != OP_IDENTIFY && operation != OP_READ_OEM_ID;
+}
+
 DWORD RunWorkerOperation(CWnd* dialog) {
     const int operation = g_nOperation;
     switch (operation) {
@@ -79,6 +87,6 @@ DWORD RunWorkerOperation(CWnd* dialog) {
 }
 
 void CloseDeviceOnFinalMessage(LPARAM lParam) {
-    if (lParam == NOTIFY_FINISHED && g_hDrive != nullptr)
+    if (lParam == NOTIFY_FINISHED && FinalMessageLeavesDeviceFree() && g_hDrive != nullptr)
         CloseDriveDevice(&g_hDrive);
 }

@@ -7,6 +7,9 @@
 
 class CWnd;
 
+// False for the identification operations of discovery, which end without a message.
+bool PostsFinalMessage(int operation);
+
 // Runs the operation of g_nOperation for `dialog` and returns the thread's exit code: the result
 // of the posting call, or the command's result for the identification operations.
 DWORD RunWorkerOperation(CWnd* dialog);
@@ -17,5 +20,6 @@ DWORD WINAPI UpdaterWorker(LPVOID unused);
 DWORD WINAPI AutoWorker(LPVOID unused);
 
 // The receiving side, the same in both dialogs: the worker's final message (lParam
-// NOTIFY_FINISHED) says that it is done with the device, which is then closed.
+// NOTIFY_FINISHED) says that it is done with the device, which is then closed unless a worker
+// started since is using it.
 void CloseDeviceOnFinalMessage(LPARAM lParam);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "diag/diag_log.h"
-#include "diag/memory_checksum.h"
+#include "diag/utility/memory_checksum.h"
 #include "tests/drive/drive_fixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // A process of its own for ShutdownWindows on the NT family, so that a test can run it under a
 // token that lacks the shutdown privilege. It links the simulated restart: nothing it does can end
 // the Windows session.
-#include "diag/shutdown.h"
+#include "diag/utility/shutdown.h"
 #include "drive/shared_state.h"
 #include "sim/sim_restart.h"
 #include "tests/diag/shutdown_probe.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "diag/shutdown.h"
+#include "diag/utility/shutdown.h"
 #include "drive/shared_state.h"
 #include "sim/sim_restart.h"
 #include "tests/diag/shutdown_probe.h"

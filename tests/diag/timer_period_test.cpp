@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "diag/timer_period.h"
+#include "diag/utility/timer_period.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <vector>
 
-#include "diag/word_tools.h"
+#include "diag/utility/word_tools.h"
 
 namespace {
 

@@ -44,6 +44,7 @@ EngineState::~EngineState() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, WM_UPDATER_NOTIFY, WM_UPDATER_NOTIFY, PM_REMOVE)) {
     }
+    g_nFinalMessagesDue = 0;
     CloseDriveDevice(&g_hDrive);
     FreeTransferBuffers();
     g_pUpdaterDlg = nullptr;

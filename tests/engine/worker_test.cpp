@@ -143,4 +143,63 @@ TEST_F(WorkerTest, AWorkerPastTheWaitIsAwaitedBeforeTheNextStarts) {
     EXPECT_EQ(nullptr, g_hDrive);
 }
 
+// A worker's final message may still wait in the queue when the next worker starts on the same
+// device: handled then, it must not close the device under the running command.
+TEST_F(WorkerTest, ALateFinalMessageLeavesTheNextWorkersDeviceOpen) {
+    CAutoDlg dialog;
+    NotifyRecorder recorder;
+    g_nOperation = UNKNOWN_OPERATION;
+    ASSERT_EQ(1, dialog.StartWorkerOnDrive('E', 0));
+    WaitForLastWorker();
+    ASSERT_TRUE(NotificationPending(dialog.m_hWnd));
+
+    drive_->faults.push_back(Fault::Slow(sim::OP_INQUIRY, 1500));
+    g_nOperation = OP_READ_DRIVE_INFO;
+    ASSERT_EQ(1, dialog.StartWorkerOnDrive('E', 0));
+    ASSERT_TRUE(recorder.PumpUntil(NOTIFY_NONE));
+    EXPECT_NE(nullptr, g_hDrive);
+
+    ASSERT_TRUE(recorder.PumpUntil(NOTIFY_DRIVE_INFO));
+    EXPECT_EQ(nullptr, g_hDrive);
+    EXPECT_EQ(0, SimStorageStack::Instance().ClosesWhileBusy());
+    EXPECT_EQ(0, SimStorageStack::Instance().OpenHandleCount());
+    ASSERT_EQ(1u, drive_->journal.size());
+    EXPECT_EQ(sim::SCSI_STATUS_GOOD, drive_->journal[0].reply.status);
+}
+
+// Reserves every free range of the address space while it lives, so that no thread can get a
+// stack: the way a real system runs out of room for a new thread.
+class AddressSpaceExhausted {
+public:
+    AddressSpaceExhausted() {
+        for (SIZE_T size = 256u << 20; size >= 64u << 10; size /= 2) {
+            while (void* range = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
+                ranges_.push_back(range);
+        }
+    }
+    ~AddressSpaceExhausted() {
+        for (void* range : ranges_)
+            VirtualFree(range, 0, MEM_RELEASE);
+    }
+
+private:
+    std::vector<void*> ranges_;
+};
+
+TEST_F(WorkerTest, AWorkerThatCannotBeCreatedIsNotReportedAsStarted) {
+    CAutoDlg dialog;
+    g_nOperation = UNKNOWN_OPERATION;
+    int started = -1;
+    {
+        AddressSpaceExhausted exhausted;
+        started = dialog.StartWorkerOnDrive('E', 0);
+    }
+    EXPECT_EQ(0, started);
+    EXPECT_EQ(nullptr, g_hDrive);
+    EXPECT_EQ(0, SimStorageStack::Instance().OpenHandleCount());
+    EXPECT_EQ(0, g_nFinalMessagesDue);
+    EXPECT_FALSE(NotificationPending(dialog.m_hWnd));
+    EXPECT_THAT(Opcodes(*drive_), IsEmpty());
+}
+
 } // namespace

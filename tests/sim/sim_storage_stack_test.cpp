@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "drive/system_seam.h"
+#include "seam/system_seam.h"
 #include "sim/sim_storage_stack.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "shutdown.h"
 
 #include "drive/shared_state.h"
-#include "drive/system_seam.h"
+#include "seam/system_seam.h"
 
 namespace {
 

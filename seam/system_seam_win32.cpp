@@ -1,4 +1,4 @@
-#include "system_seam.h"
+#include "seam/system_seam.h"
 
 HANDLE SysOpenDevice(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                      DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile) {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "diag_log.h"
+#include "diag/diag_log.h"
 #include "drive/command_builders.h"
 #include "drive/drive_identity.h"
 #include "drive/shared_state.h"
