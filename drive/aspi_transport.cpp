@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "diag/diag_log.h"
+#include "framework/scoped_handle.h"
 #include "shared_state.h"
 #include "ui/res/resource.h"
 
@@ -81,13 +82,11 @@ int AspiExecute(ScsiAddress address, bool scan, uint8_t cdbLength, int direction
     uint8_t flags = DirectionFlags(direction, scan);
     // A request without a direction names no buffer: the layer would move its data through 0.
     bool bufferMissing = transferLength > 0 && DataBufferFor(flags) == nullptr;
-    HANDLE completion = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    FillRequest(address, flags, transferLength, cdbLength, cdb, completion);
+    ScopedHandle completion(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    FillRequest(address, flags, transferLength, cdbLength, cdb, completion.Get());
     g_nCmdStatus = SS_ERR;
-    if (completion != nullptr && g_pfnSendASPI32Command != nullptr && !bufferMissing)
-        g_nCmdStatus = SendAndWait(completion);
-    if (completion != nullptr)
-        CloseHandle(completion);
+    if (completion.IsValid() && g_pfnSendASPI32Command != nullptr && !bufferMissing)
+        g_nCmdStatus = SendAndWait(completion.Get());
     return g_nCmdStatus == SS_COMP ? 1 : 0;
 }
 

@@ -1,6 +1,7 @@
 #include "worker_launch.h"
 
 #include "drive/pass_through.h"
+#include "framework/scoped_handle.h"
 #include "worker_operation.h"
 
 LONG g_nFinalMessagesDue = 0;
@@ -8,26 +9,7 @@ LONG g_nFinalMessagesDue = 0;
 namespace {
 
 // The handle of the worker started last, kept until a later start or wait has seen it end.
-class LastWorker {
-public:
-    ~LastWorker() { Forget(); }
-
-    HANDLE Get() const { return m_handle; }
-    void Set(HANDLE thread) {
-        Forget();
-        m_handle = thread;
-    }
-    void Forget() {
-        if (m_handle != nullptr)
-            CloseHandle(m_handle);
-        m_handle = nullptr;
-    }
-
-private:
-    HANDLE m_handle = nullptr;
-};
-
-LastWorker g_lastWorker;
+ScopedHandle g_lastWorker;
 
 // Waits for a thread while still answering messages that other threads send to this thread's
 // windows: a worker showing a message box owned by the dialog needs them answered.
@@ -54,7 +36,7 @@ void WaitForLastWorker() {
     if (g_lastWorker.Get() == nullptr)
         return;
     WaitForThread(g_lastWorker.Get(), INFINITE);
-    g_lastWorker.Forget();
+    g_lastWorker.Reset();
 }
 
 bool LastWorkerHasEnded() {
@@ -62,7 +44,7 @@ bool LastWorkerHasEnded() {
         return true;
     if (WaitForSingleObject(g_lastWorker.Get(), 0) != WAIT_OBJECT_0)
         return false;
-    g_lastWorker.Forget();
+    g_lastWorker.Reset();
     return true;
 }
 
@@ -78,9 +60,9 @@ int StartWorkerThread(LPTHREAD_START_ROUTINE procedure, int wait) {
             InterlockedDecrement(&g_nFinalMessagesDue);
         return 0;
     }
-    g_lastWorker.Set(thread);
+    g_lastWorker.Reset(thread);
     if (wait != 0 && WaitForThread(thread, WORKER_WAIT_MS))
-        g_lastWorker.Forget();
+        g_lastWorker.Reset();
     return 1;
 }
 

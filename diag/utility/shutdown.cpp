@@ -1,6 +1,7 @@
 #include "shutdown.h"
 
 #include "drive/shared_state.h"
+#include "framework/scoped_handle.h"
 #include "seam/system_seam.h"
 
 namespace {
@@ -9,28 +10,10 @@ constexpr char SHUTDOWN_PRIVILEGE_NAME[] = "SeShutdownPrivilege";
 // The empty system name names the local machine.
 constexpr char LOCAL_SYSTEM[] = "";
 
-// Closes the token it was given when it goes out of scope.
-class TokenHandle {
-public:
-    TokenHandle() = default;
-    TokenHandle(const TokenHandle&) = delete;
-    TokenHandle& operator=(const TokenHandle&) = delete;
-    ~TokenHandle() {
-        if (handle_ != nullptr)
-            CloseHandle(handle_);
-    }
-
-    PHANDLE Receive() { return &handle_; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
 // True when this process's token now has the shutdown privilege enabled. AdjustTokenPrivileges
 // succeeds even when the token lacks the privilege; only the last error then tells.
 bool EnableShutdownPrivilege() {
-    TokenHandle token;
+    ScopedHandle token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
                           token.Receive()))
         return false;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "sim/sim_drive_file.h"
 
@@ -22,6 +23,26 @@ std::string TempFolder(const std::string& name) {
 } // namespace
 
 AspiSetup::AspiSetup(const std::string& name) : folder_(TempFolder(name)) {}
+
+AspiSetup::AspiSetup(AspiSetup&& other) noexcept
+    : folder_(std::move(other.folder_)), config_(std::move(other.config_)) {
+    other.folder_.clear();
+}
+
+AspiSetup::~AspiSetup() {
+    if (folder_.empty())
+        return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder_ + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA((folder_ + found.cFileName).c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder_.c_str());
+}
 
 void AspiSetup::AddAdapter(const std::string& identifier) {
     config_.adapterIdentifiers.push_back(identifier);

@@ -13,8 +13,14 @@ namespace sim {
 
 class AspiSetup {
 public:
-    // Uses (and creates) the folder "<temp>\<name>.<process id>".
+    // Uses (and creates) the folder "<temp>\<name>.<process id>", and removes it with its files
+    // when the object goes.
     explicit AspiSetup(const std::string& name);
+    ~AspiSetup();
+    AspiSetup(const AspiSetup&) = delete;
+    AspiSetup& operator=(const AspiSetup&) = delete;
+    // The folder goes with the setup; the moved-from object removes nothing.
+    AspiSetup(AspiSetup&& other) noexcept;
 
     AspiConfig& Config() { return config_; }
 

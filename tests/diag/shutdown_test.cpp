@@ -8,34 +8,13 @@
 
 #include "diag/utility/shutdown.h"
 #include "drive/shared_state.h"
+#include "framework/scoped_handle.h"
 #include "sim/sim_restart.h"
+#include "tests/support/child_process.h"
+#include "tests/support/shared_state_scope.h"
 #include "tests/diag/shutdown_probe.h"
 
 namespace {
-
-constexpr DWORD PROBE_TIMEOUT_MS = 60000;
-
-class OwnedHandle {
-public:
-    OwnedHandle() = default;
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    ~OwnedHandle() { Reset(nullptr); }
-
-    void Reset(HANDLE handle) {
-        if (handle_ != nullptr)
-            CloseHandle(handle_);
-        handle_ = handle;
-    }
-    PHANDLE Receive() {
-        Reset(nullptr);
-        return &handle_;
-    }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_ = nullptr;
-};
 
 LUID ShutdownPrivilege() {
     LUID luid = {};
@@ -44,7 +23,7 @@ LUID ShutdownPrivilege() {
 }
 
 void SetShutdownPrivilege(DWORD attributes) {
-    OwnedHandle token;
+    ScopedHandle token;
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive()));
     TOKEN_PRIVILEGES privileges = {};
     privileges.PrivilegeCount = 1;
@@ -72,7 +51,7 @@ std::optional<DWORD> ShutdownPrivilegeAttributes(HANDLE token) {
 }
 
 bool IsShutdownPrivilegeEnabled() {
-    OwnedHandle token;
+    ScopedHandle token;
     EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()));
     const std::optional<DWORD> attributes = ShutdownPrivilegeAttributes(token.Get());
     return attributes && (*attributes & SE_PRIVILEGE_ENABLED) != 0;
@@ -81,7 +60,8 @@ bool IsShutdownPrivilegeEnabled() {
 class ShutdownWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override { sim::SimRestart::Instance().Reset(); }
-    void TearDown() override { g_nTransport = TRANSPORT_NONE; }
+
+    SharedStateScope state_{TransferBuffers::None};
 };
 
 struct TransportCase {
@@ -106,7 +86,7 @@ TEST_F(ShutdownWindowsTest, RequestsTheRestartWithTheCallersFlagsAndReason) {
         SCOPED_TRACE(c.name);
         sim::SimRestart::Instance().Reset();
         SetShutdownPrivilege(0);
-        g_nTransport = c.transport;
+        ScopedOverride<int> transport(g_nTransport, c.transport);
 
         EXPECT_EQ(1, ShutdownWindows(c.flags, c.reason));
 
@@ -119,17 +99,14 @@ TEST_F(ShutdownWindowsTest, RequestsTheRestartWithTheCallersFlagsAndReason) {
 }
 
 std::string ProbePath() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string own(path, length);
-    return own.substr(0, own.find_last_of('\\') + 1) + SHUTDOWN_PROBE_EXE;
+    return ProgramFolder() + SHUTDOWN_PROBE_EXE;
 }
 
 // A token like this process's without the shutdown privilege, so that AdjustTokenPrivileges
 // cannot enable it. The privilege is named: Wine 8 ignores DISABLE_MAX_PRIVILEGE but honours a
 // list of privileges to delete.
-void MakeTokenWithoutShutdownPrivilege(OwnedHandle* restricted) {
-    OwnedHandle own;
+void MakeTokenWithoutShutdownPrivilege(ScopedHandle* restricted) {
+    ScopedHandle own;
     ASSERT_TRUE(OpenProcessToken(
         GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_QUERY, own.Receive()));
     LUID_AND_ATTRIBUTES shutdown = {};
@@ -142,34 +119,15 @@ void MakeTokenWithoutShutdownPrivilege(OwnedHandle* restricted) {
 
 // Runs the probe, under the given token or (null) this process's own, and returns its exit code.
 DWORD RunProbe(HANDLE token) {
-    std::string commandLine = "\"" + ProbePath() + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    const BOOL started =
-        token != nullptr ? CreateProcessAsUserA(token, nullptr, &commandLine[0], nullptr, nullptr,
-                                                FALSE, 0, nullptr, nullptr, &startup, &process)
-                         : CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0,
-                                          nullptr, nullptr, &startup, &process);
-    EXPECT_TRUE(started) << commandLine << ": error " << GetLastError();
-    if (!started)
-        return 0;
-    OwnedHandle processHandle;
-    processHandle.Reset(process.hProcess);
-    CloseHandle(process.hThread);
-
-    if (WaitForSingleObject(processHandle.Get(), PROBE_TIMEOUT_MS) != WAIT_OBJECT_0) {
-        TerminateProcess(processHandle.Get(), 0);
-        ADD_FAILURE() << "the probe did not end";
-        return 0;
-    }
-    DWORD exitCode = 0;
-    EXPECT_TRUE(GetExitCodeProcess(processHandle.Get(), &exitCode));
-    return exitCode;
+    ChildOptions options;
+    options.token = token;
+    const std::optional<DWORD> exitCode = RunChildToEnd("\"" + ProbePath() + "\"", options);
+    EXPECT_TRUE(exitCode.has_value()) << "the probe did not start or did not end";
+    return exitCode.value_or(0);
 }
 
 TEST(ShutdownWindowsPrivilege, NothingIsRequestedWhenTheShutdownPrivilegeCannotBeEnabled) {
-    OwnedHandle withoutPrivilege;
+    ScopedHandle withoutPrivilege;
     MakeTokenWithoutShutdownPrivilege(&withoutPrivilege);
     ASSERT_FALSE(HasFatalFailure());
 

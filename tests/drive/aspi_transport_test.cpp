@@ -15,6 +15,8 @@
 #include "drive/aspi_transport.h"
 #include "drive/shared_state.h"
 #include "sim/aspi/sim_aspi_setup.h"
+#include "tests/support/bytes.h"
+#include "tests/support/shared_state_scope.h"
 
 namespace {
 
@@ -40,10 +42,6 @@ const uint8_t INQUIRY_48[12] = {0x12, 0, 0, 0, 0x30};
 const uint8_t TEST_UNIT_READY[12] = {};
 const SenseCode NO_MEDIUM{0x02, 0x3A, 0x00};
 
-std::vector<uint8_t> Bytes(const uint8_t* data, size_t count) {
-    return {data, data + count};
-}
-
 DriveAddress TableEntry(AspiAddress address, char letter) {
     return {address.haId, address.target, address.lun, static_cast<uint8_t>(letter)};
 }
@@ -67,9 +65,7 @@ protected:
         aspi_.PutDrive(SECOND_DRIVE, sim::SimDrive::Kestran());
         aspi_.Publish();
 
-        AllocTransferBuffers();
         ASSERT_NE(nullptr, g_pReadBuffer);
-        ResetSharedState();
         g_DriveTable[0] = TableEntry(FIRST_DRIVE, 'E');
         g_DriveTable[1] = TableEntry(SECOND_DRIVE, 'F');
         g_nSelectedDrive = 0;
@@ -81,10 +77,7 @@ protected:
             << "Wine's own wnaspi32 was loaded: run with WINEDLLOVERRIDES=wnaspi32=n";
     }
 
-    void TearDown() override {
-        FreeTransferBuffers();
-        g_nTransport = TRANSPORT_NONE;
-    }
+    SharedStateScope state_;
 
     // Makes the drive at address end a command with fault.
     void PlanFault(AspiAddress address, const Fault& fault) {
@@ -405,8 +398,8 @@ TEST_F(AspiTransportTest, SimulatedLayerAcceptsACommandAsPendingAndSignalsItsEve
 
 // Run with wnaspi32 disabled, so that LoadLibraryA fails.
 TEST(AspiLibraryMissing, QueuesAllThreeTextsAndStaysOnAspi) {
+    SharedStateScope state;
     TakeDiagLog();
-    g_nTransport = TRANSPORT_NONE;
     SelectTransport();
     EXPECT_EQ(TRANSPORT_ASPI, g_nTransport);
     EXPECT_EQ(nullptr, g_hAspiLib);
@@ -415,16 +408,14 @@ TEST(AspiLibraryMissing, QueuesAllThreeTextsAndStaysOnAspi) {
     EXPECT_THAT(TakeDiagLog(),
                 ElementsAre(TEXT_CANNOT_LOAD, TEXT_NO_SUPPORT_INFO, TEXT_NO_SEND_COMMAND));
 
-    AllocTransferBuffers();
     EXPECT_EQ(0, AspiExecute6(DIR_IN, 48, INQUIRY_48));
     EXPECT_EQ(SS_ERR, g_nCmdStatus);
-    FreeTransferBuffers();
 }
 
 // Run beside a wnaspi32.dll that exports neither entry point.
 TEST(AspiLibraryWithoutEntries, QueuesBothLookupTextsAndStaysOnAspi) {
+    SharedStateScope state(TransferBuffers::None);
     TakeDiagLog();
-    g_nTransport = TRANSPORT_NONE;
     SelectTransport();
     EXPECT_EQ(TRANSPORT_ASPI, g_nTransport);
     EXPECT_NE(nullptr, g_hAspiLib);

@@ -7,24 +7,18 @@
 #include "drive/pass_through.h"
 #include "drive/shared_state.h"
 #include "sim/sim_storage_stack.h"
+#include "tests/support/shared_state_scope.h"
 
 class DriveChannelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Stack().Reset();
-        AllocTransferBuffers();
         ASSERT_NE(g_pReadBuffer, nullptr);
         ASSERT_NE(g_pWriteBuffer, nullptr);
-        ResetSharedState();
-        g_nTransport = TRANSPORT_PASS_THROUGH;
-        g_nCmdStatus = 0;
     }
 
-    void TearDown() override {
-        CloseDriveDevice(&g_hDrive);
-        FreeTransferBuffers();
-        g_nTransport = TRANSPORT_NONE;
-    }
+    SharedStateScope state_;
+    ScopedOverride<int> transport_{g_nTransport, TRANSPORT_PASS_THROUGH};
 
     static sim::SimStorageStack& Stack() { return sim::SimStorageStack::Instance(); }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "drive_fixture.h"
+#include "tests/support/bytes.h"
 
 namespace {
 
@@ -17,10 +18,6 @@ using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
 using SptiEntry = int (*)(int, uint32_t, const uint8_t*);
-
-std::vector<uint8_t> Bytes(const uint8_t* data, size_t count) {
-    return {data, data + count};
-}
 
 const SCSI_PASS_THROUGH_DIRECT& LastRequest() {
     static sim::PassThroughCall last;

@@ -26,17 +26,14 @@ LRESULT CALLBACK RecordNotification(int code, WPARAM removal, LPARAM message) {
     return CallNextHookEx(nullptr, code, removal, message);
 }
 
-} // namespace
-
-EngineState::EngineState() {
-    AllocTransferBuffers();
-    ResetSharedState();
-    g_hDrive = nullptr;
-    g_nDriveCount = 0;
-    g_nSelectedDrive = 0;
-    g_nOperation = 0;
-    std::memset(g_DriveTable, 0, sizeof g_DriveTable);
+// Writes both images into the folder and names it, for the current directory that follows.
+const std::string& WrittenImages(const FirmwareFolder& files, const MainImageHeader& header) {
+    files.WriteMainImage(MakeMainImage(header));
+    files.WriteSubImage(MakeSubImage());
+    return files.Path();
 }
+
+} // namespace
 
 EngineState::~EngineState() {
     WaitForLastWorker();
@@ -45,10 +42,6 @@ EngineState::~EngineState() {
     while (PeekMessageA(&msg, nullptr, WM_UPDATER_NOTIFY, WM_UPDATER_NOTIFY, PM_REMOVE)) {
     }
     g_nFinalMessagesDue = 0;
-    CloseDriveDevice(&g_hDrive);
-    FreeTransferBuffers();
-    g_pUpdaterDlg = nullptr;
-    g_pAutoDlg = nullptr;
 }
 
 NotifyRecorder::NotifyRecorder()
@@ -83,26 +76,8 @@ bool NotificationPending(HWND window) {
 }
 
 ImageFolder::ImageFolder(const MainImageHeader& header)
-    : m_files("kestran_engine_images"), m_header(header) {
-    m_files.WriteMainImage(MakeMainImage(m_header));
-    m_files.WriteSubImage(MakeSubImage());
-    char current[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, current);
-    m_previousDirectory = current;
-    SetCurrentDirectoryA(m_files.Path().c_str());
-}
-
-ImageFolder::~ImageFolder() {
-    SetCurrentDirectoryA(m_previousDirectory.c_str());
-}
+    : m_files("engine_images"), m_header(header), m_current(WrittenImages(m_files, header)) {}
 
 void ImageFolder::TruncateMain(DWORD length) const {
     m_files.WriteMainImage(MakeMainImage(m_header, length));
-}
-
-std::vector<uint8_t> Opcodes(const sim::SimDrive& drive) {
-    std::vector<uint8_t> opcodes;
-    for (const sim::JournalEntry& entry : drive.journal)
-        opcodes.push_back(entry.command.Opcode());
-    return opcodes;
 }

@@ -12,17 +12,24 @@
 #include "drive/shared_state.h"
 #include "sim/aspi/sim_aspi_setup.h"
 #include "sim/sim_drive.h"
+#include "tests/support/bytes.h"
 #include "tests/support/firmware_images.h"
+#include "tests/support/shared_state_scope.h"
+#include "tests/support/test_folder.h"
 #include "tests/support/test_transport.h"
 
-// Buffers allocated, scan address and unlock code set, no drive table, no open device. At the end
-// the last worker is waited for, so that no test leaves a thread behind.
+// The shared state as a dialog's start leaves it (SharedStateScope) for the test. At the end the
+// last worker is waited for, so that no test leaves a thread behind, and the final messages still
+// queued are dropped with the workers' count of them.
 class EngineState {
 public:
-    EngineState();
+    EngineState() = default;
     ~EngineState();
     EngineState(const EngineState&) = delete;
     EngineState& operator=(const EngineState&) = delete;
+
+private:
+    SharedStateScope m_state;
 };
 
 struct Notification {
@@ -55,7 +62,6 @@ bool NotificationPending(HWND window);
 class ImageFolder {
 public:
     explicit ImageFolder(const MainImageHeader& header = {});
-    ~ImageFolder();
     ImageFolder(const ImageFolder&) = delete;
     ImageFolder& operator=(const ImageFolder&) = delete;
 
@@ -67,11 +73,8 @@ public:
 private:
     FirmwareFolder m_files;
     MainImageHeader m_header;
-    std::string m_previousDirectory;
+    ScopedCurrentDirectory m_current;
 };
-
-// The opcodes the drive received, in order.
-std::vector<uint8_t> Opcodes(const sim::SimDrive& drive);
 
 // Starts the dialog's worker on the selected drive as the dialogs' requesters do.
 template <class Dialog> int StartOnSelectedDrive(Dialog& dialog, int wait) {

@@ -9,6 +9,7 @@
 
 #include "sim/sim_drive.h"
 #include "sim/sim_drive_file.h"
+#include "tests/support/temporary_drive_file.h"
 
 namespace {
 
@@ -226,16 +227,8 @@ TEST_F(DriveModelTest, SlowFaultAnswersNormallyAfterItsDelay) {
 
 class DriveModelFile : public DriveModelTest {
 protected:
-    void SetUp() override {
-        char directory[MAX_PATH];
-        GetTempPathA(MAX_PATH, directory);
-        path_ = std::string(directory) + "sim_drive_model_test.drive";
-    }
-    void TearDown() override {
-        DeleteFileA(path_.c_str());
-        DeleteFileA((path_ + ".journal").c_str());
-    }
-    std::string path_;
+    TemporaryDriveFile file_{"drive_model_file"};
+    const std::string path_ = file_.Path();
 };
 
 // The download runs in two users of one drive file, as the program's processes would.

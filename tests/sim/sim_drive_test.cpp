@@ -7,6 +7,7 @@
 
 #include "sim/sim_drive.h"
 #include "sim/sim_drive_file.h"
+#include "tests/support/temporary_drive_file.h"
 
 namespace {
 
@@ -129,16 +130,8 @@ TEST(SimDrive, FaultFiresOnTheNthMatchingCommandOnly) {
 
 class SimDriveFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char directory[MAX_PATH];
-        GetTempPathA(MAX_PATH, directory);
-        path_ = std::string(directory) + "sim_drive_file_test.drive";
-    }
-    void TearDown() override {
-        DeleteFileA(path_.c_str());
-        DeleteFileA((path_ + ".journal").c_str());
-    }
-    std::string path_;
+    TemporaryDriveFile file_{"sim_drive_file"};
+    const std::string path_ = file_.Path();
 };
 
 TEST_F(SimDriveFile, DescriptionSurvivesTheRoundTripWithItsSpaces) {

@@ -46,25 +46,12 @@ std::vector<uint8_t> MakeSubImage(size_t size) {
     return Pattern(size, 0xA5);
 }
 
-FirmwareFolder::FirmwareFolder(const std::string& name) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    m_path = std::string(temp) + name + "." + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(m_path.c_str(), nullptr);
-}
-
-FirmwareFolder::~FirmwareFolder() {
-    RemoveMainImage();
-    RemoveSubImage();
-    RemoveDirectoryA(m_path.c_str());
-}
-
 std::string FirmwareFolder::MainImagePath() const {
-    return m_path + "\\Q4830251.520";
+    return m_folder.File("Q4830251.520");
 }
 
 std::string FirmwareFolder::SubImagePath() const {
-    return m_path + "\\Q4830051.520";
+    return m_folder.File("Q4830051.520");
 }
 
 void FirmwareFolder::WriteMainImage(const std::vector<uint8_t>& bytes) const {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_folder.h"
+
 struct MainImageHeader {
     std::string model = "KESTRAN DVD-RW  XRW-T52A"; // offset 96, 24 bytes
     std::string version = "1.52";                   // offset 144, 4 bytes
@@ -22,16 +24,13 @@ std::vector<uint8_t> MakeMainImage(const MainImageHeader& header = {},
                                    size_t size = MAIN_IMAGE_BYTES);
 std::vector<uint8_t> MakeSubImage(size_t size = SUB_IMAGE_BYTES);
 
-// A folder under the temporary directory holding the two image files under their real names;
-// removed with its files when the object goes.
+// A folder of this test program for the two image files under their real names; removed with
+// its files when the object goes.
 class FirmwareFolder {
 public:
-    explicit FirmwareFolder(const std::string& name);
-    ~FirmwareFolder();
-    FirmwareFolder(const FirmwareFolder&) = delete;
-    FirmwareFolder& operator=(const FirmwareFolder&) = delete;
+    explicit FirmwareFolder(const std::string& name) : m_folder(name) {}
 
-    const std::string& Path() const { return m_path; }
+    const std::string& Path() const { return m_folder.Path(); }
     std::string MainImagePath() const;
     std::string SubImagePath() const;
 
@@ -41,5 +40,5 @@ public:
     void RemoveSubImage() const;
 
 private:
-    std::string m_path;
+    TestFolder m_folder;
 };

@@ -7,6 +7,8 @@
 #include "drive/pass_through.h"
 #include "drive/shared_state.h"
 #include "sim/sim_storage_stack.h"
+#include "tests/support/bytes.h"
+#include "tests/support/shared_state_scope.h"
 #include "update/disc_check.h"
 
 namespace {
@@ -35,22 +37,14 @@ protected:
     void SetUp() override {
         SimStorageStack::Instance().Reset();
         drive_ = &SimStorageStack::Instance().Attach('E', SimDrive::Kestran());
-        AllocTransferBuffers();
-        g_nTransport = TRANSPORT_PASS_THROUGH;
         g_hDrive = OpenDriveDevice('E');
         ASSERT_NE(nullptr, g_hDrive);
     }
-    void TearDown() override {
-        CloseDriveDevice(&g_hDrive);
-        FreeTransferBuffers();
-    }
 
-    std::vector<uint8_t> Opcodes() const {
-        std::vector<uint8_t> opcodes;
-        for (const JournalEntry& entry : drive_->journal)
-            opcodes.push_back(entry.command.Opcode());
-        return opcodes;
-    }
+    std::vector<uint8_t> Opcodes() const { return ::Opcodes(drive_->journal); }
+
+    SharedStateScope state_;
+    ScopedOverride<int> transport_{g_nTransport, TRANSPORT_PASS_THROUGH};
 
     SimDrive* drive_ = nullptr;
 };

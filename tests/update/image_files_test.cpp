@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
+#include "tests/support/test_folder.h"
 #include "update/image_files.h"
 
 namespace {
@@ -59,19 +61,7 @@ TEST(DeriveSubImagePath, ReplacesOneCharacterCountedFromTheEnd) {
 // Each test works in a directory of its own, made current for the test.
 class ImageFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        GetCurrentDirectoryA(MAX_PATH, previous_);
-        folder_ = std::string(temp) + "kestran_image_files_test";
-        CreateDirectoryA(folder_.c_str(), nullptr);
-        ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
-    }
-    void TearDown() override {
-        SetCurrentDirectoryA(previous_);
-        DeleteFileA((folder_ + "\\" + MAIN_IMAGE_NAME).c_str());
-        RemoveDirectoryA(folder_.c_str());
-    }
+    void SetUp() override { ASSERT_TRUE(current_.Entered()); }
 
     void WriteMainImage(size_t size) {
         std::vector<char> bytes(size, 0);
@@ -86,8 +76,8 @@ protected:
         CloseHandle(file);
     }
 
-    std::string folder_;
-    char previous_[MAX_PATH] = {};
+    TestFolder folder_{"image_files"};
+    ScopedCurrentDirectory current_{folder_.Path()};
 };
 
 TEST_F(ImageFolder, LocateMainImageNamesTheFileInTheCurrentDirectory) {
@@ -137,49 +127,22 @@ TEST(LocateMainImage, RootDirectoryGivesTwoSeparatorsInARow) {
     EXPECT_STREQ("C:\\\\Q4830251.520", path);
 }
 
-// Removes a directory tree that may be deeper than MAX_PATH.
-void RemoveTree(const std::wstring& directory) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((L"\\\\?\\" + directory + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..")
-                RemoveTree(directory + L"\\" + name);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW((L"\\\\?\\" + directory).c_str());
-}
-
 // Runs the probe in a process of its own: Wine cannot end a process cleanly after a current
 // directory longer than MAX_PATH.
 DWORD RunLongDirectoryProbe(const std::string& root, size_t length) {
-    std::string command = "long_directory_probe.exe \"" + root + "\" " + std::to_string(length);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return 0xFFFFFFFF;
-    WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+    const std::string command = "\"" + ProgramFolder() + "long_directory_probe.exe\" \"" + root +
+                                "\" " + std::to_string(length);
+    return RunChildToEnd(command).value_or(0xFFFFFFFF);
 }
 
 // The directory, the separator, the 12-character name and its NUL must fit 1024 characters; a
 // longer current directory gives no path at all (Windows reports its length, Wine fails the call).
 TEST(LocateMainImage, DirectoryTooLongForThePathBufferFindsNothing) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const std::string root = std::string(temp) + "kestran_deep";
+    const std::string root = ProgramTempFolder() + "\\deep";
     for (size_t directoryLength : {1011, 1100}) {
         SCOPED_TRACE(directoryLength);
         DWORD code = RunLongDirectoryProbe(root, directoryLength);
-        RemoveTree(std::wstring(root.begin(), root.end()));
+        RemoveTree(root);
         EXPECT_EQ(0u, code); // an empty path, and the image not found
     }
 }
