@@ -68,7 +68,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(dialog_.Create(IDD_UPDATER)); }
 
     EngineState state_;
-    CUpdaterDlg dialog_;
+    IdleUpdaterDlg dialog_;
 };
 
 TEST_F(DriveScanTest, LetterScanEntersExactlyTheSupportedModel) {
@@ -128,7 +128,7 @@ TEST_F(DriveScanTest, SecondLetterScanKeepsTheEntriesBeyondItsCount) {
     SimStorageStack::Instance().Attach('D', SimDrive::Kestran());
     SimStorageStack::Instance().Attach('E', SimDrive::Kestran());
     g_nTransport = TRANSPORT_PASS_THROUGH;
-    CAutoDlg automatic;
+    IdleAutoDlg automatic;
     ASSERT_EQ(2, automatic.ScanLetterDrives());
     SimStorageStack::Instance().Reset();
     SimStorageStack::Instance().Attach('F', SimDrive::Kestran());

@@ -11,6 +11,7 @@
 #include "tests/support/message_pump.h"
 #include "update/notify.h"
 #include "update/worker_launch.h"
+#include "update/worker_operation.h"
 
 namespace {
 
@@ -34,6 +35,33 @@ const std::string& WrittenImages(const FirmwareFolder& files, const MainImageHea
 }
 
 } // namespace
+
+BEGIN_MESSAGE_MAP(IdleUpdaterDlg, CUpdaterDlg)
+ON_MESSAGE(WM_UPDATER_NOTIFY, &IdleUpdaterDlg::OnEngineNotify)
+END_MESSAGE_MAP()
+
+LRESULT IdleUpdaterDlg::OnEngineNotify(WPARAM wParam, LPARAM lParam) {
+    CloseDeviceOnFinalMessage(lParam);
+    if (wParam == NOTIFY_DRIVE_INFO)
+        CheckFirmwareVersion();
+    return 0;
+}
+
+BEGIN_MESSAGE_MAP(IdleAutoDlg, CAutoDlg)
+ON_MESSAGE(WM_UPDATER_NOTIFY, &IdleAutoDlg::OnEngineNotify)
+END_MESSAGE_MAP()
+
+IdleAutoDlg::IdleAutoDlg() {
+    MSG msg;
+    while (PeekMessageA(&msg, m_hWnd, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE)) {
+    }
+    PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+LRESULT IdleAutoDlg::OnEngineNotify(WPARAM, LPARAM lParam) {
+    CloseDeviceOnFinalMessage(lParam);
+    return 0;
+}
 
 EngineState::~EngineState() {
     WaitForLastWorker();

@@ -17,6 +17,9 @@
 #include "tests/support/shared_state_scope.h"
 #include "tests/support/test_folder.h"
 #include "tests/support/test_transport.h"
+#include "tests/support/updater_mutex_held.h"
+#include "ui/auto_dlg.h"
+#include "ui/updater_dlg.h"
 
 // The shared state as a dialog's start leaves it (SharedStateScope) for the test. At the end the
 // last worker is waited for, so that no test leaves a thread behind, and the final messages still
@@ -74,6 +77,33 @@ private:
     FirmwareFolder m_files;
     MainImageHeader m_header;
     ScopedCurrentDirectory m_current;
+};
+
+// The dialogs as the engine sees them: their windows, starters, scans and requests, but not
+// their start or their reactions beyond the protocol's receiving side (the device closed on a
+// final message; the version check on NOTIFY_DRIVE_INFO), so that a test drives the engine step
+// by step. The dialogs' own behaviour is tested in tests/ui.
+
+// Without its start: no notice, no discovery, no drive-information read.
+class IdleUpdaterDlg : public CUpdaterDlg {
+protected:
+    BOOL OnInitDialog() override { return CDialog::OnInitDialog(); }
+    LRESULT OnEngineNotify(WPARAM wParam, LPARAM lParam);
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// With its start ended at once: the test holds the updater mutex, so the start ends at its mutex
+// step, and the close and quit it posts are taken back from the queue. The window stays, for the
+// workers to report to.
+class IdleAutoDlg : private UpdaterMutexHeld, public CAutoDlg {
+public:
+    IdleAutoDlg();
+
+protected:
+    LRESULT OnEngineNotify(WPARAM wParam, LPARAM lParam);
+
+    DECLARE_MESSAGE_MAP()
 };
 
 // Starts the dialog's worker on the selected drive as the dialogs' requesters do.

@@ -45,14 +45,14 @@ TEST_P(UpdateRunTest, DriveTakesTheImageAndReportsItsVersion) {
     NotifyRecorder recorder;
 
     HWND window;
-    std::unique_ptr<CUpdaterDlg> interactive;
-    std::unique_ptr<CAutoDlg> automatic;
+    std::unique_ptr<IdleUpdaterDlg> interactive;
+    std::unique_ptr<IdleAutoDlg> automatic;
     if (GetParam().mode == Mode::Interactive) {
-        interactive = std::make_unique<CUpdaterDlg>();
+        interactive = std::make_unique<IdleUpdaterDlg>();
         ASSERT_TRUE(interactive->Create(IDD_UPDATER));
         window = StartUpdate(*interactive);
     } else {
-        automatic = std::make_unique<CAutoDlg>();
+        automatic = std::make_unique<IdleAutoDlg>();
         window = StartUpdate(*automatic);
     }
 

@@ -64,7 +64,7 @@ TEST_P(DiscCheckOverTransports, CommandTraceGivesTheAnswer) {
         {"disc present", true, all, true},
         {"no disc", false, {DISC_INFO, TRACK_INFO, DISC_INFO}, false},
     };
-    CUpdaterDlg dialog;
+    IdleUpdaterDlg dialog;
     ASSERT_TRUE(dialog.Create(IDD_UPDATER));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -94,7 +94,7 @@ protected:
 
     EngineState state_;
     SimDrive* drive_ = nullptr;
-    CUpdaterDlg dialog_;
+    IdleUpdaterDlg dialog_;
 };
 
 TEST_F(VersionCheckTest, MissingImageIsReportedWithItsPath) {

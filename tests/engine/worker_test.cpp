@@ -48,7 +48,7 @@ TEST_F(WorkerTest, EachOperationPostsItsMessageAndTheFinalMessageClosesTheDevice
         {"test unit ready", OP_TEST_UNIT_READY, {sim::OP_TEST_UNIT_READY}, NOTIFY_NONE},
         {"drive information", OP_READ_DRIVE_INFO, {sim::OP_INQUIRY}, NOTIFY_DRIVE_INFO},
     };
-    CAutoDlg dialog;
+    IdleAutoDlg dialog;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         drive_->journal.clear();
@@ -68,7 +68,7 @@ TEST_F(WorkerTest, EachOperationPostsItsMessageAndTheFinalMessageClosesTheDevice
 
 TEST_F(WorkerTest, IdentificationOperationsPostNothingAndLeaveTheDeviceOpen) {
     const int operations[] = {OP_IDENTIFY, OP_READ_OEM_ID};
-    CUpdaterDlg dialog;
+    IdleUpdaterDlg dialog;
     ASSERT_TRUE(dialog.Create(IDD_UPDATER));
     for (int operation : operations) {
         SCOPED_TRACE(operation);
@@ -86,7 +86,7 @@ TEST_F(WorkerTest, DriveInformationIsCopiedEvenWhenInquiryFails) {
     drive_->faults.push_back(Fault::CheckCondition(sim::OP_INQUIRY, {0x05, 0x24, 0x00}));
     std::memset(g_pReadBuffer, 0xA5, INQUIRY_DATA_SIZE);
     std::memset(g_InquiryData, 0, INQUIRY_DATA_SIZE);
-    CAutoDlg dialog;
+    IdleAutoDlg dialog;
     NotifyRecorder recorder;
     g_nOperation = OP_READ_DRIVE_INFO;
     ASSERT_EQ(1, dialog.StartWorkerOnDrive('E', 0));
@@ -96,7 +96,7 @@ TEST_F(WorkerTest, DriveInformationIsCopiedEvenWhenInquiryFails) {
 }
 
 TEST_F(WorkerTest, StartOnALetterWithoutDeviceStartsNothing) {
-    CUpdaterDlg dialog;
+    IdleUpdaterDlg dialog;
     g_nOperation = UNKNOWN_OPERATION;
     EXPECT_EQ(0, dialog.StartWorkerOnDrive('Q', 1));
     EXPECT_EQ(nullptr, g_hDrive);
@@ -111,7 +111,7 @@ TEST_F(WorkerTest, AnOpenDeviceIsUsedWhateverTheLetter) {
     SimDrive& driveD = SimStorageStack::Instance().Attach('D', SimDrive::Kestran());
     g_hDrive = OpenDriveDevice('D');
     ASSERT_NE(nullptr, g_hDrive);
-    CUpdaterDlg dialog;
+    IdleUpdaterDlg dialog;
     g_nOperation = OP_READ_OEM_ID;
     ASSERT_EQ(1, dialog.StartWorkerOnDrive('E', 1));
     ASSERT_TRUE(LastWorkerHasEnded());
@@ -123,7 +123,7 @@ TEST_F(WorkerTest, AnOpenDeviceIsUsedWhateverTheLetter) {
 // A worker still busy after the wait has failed for its requester; the next start waits for it.
 TEST_F(WorkerTest, AWorkerPastTheWaitIsAwaitedBeforeTheNextStarts) {
     drive_->faults.push_back(Fault::Slow(sim::OP_READ_BUFFER, 6000));
-    CUpdaterDlg dialog;
+    IdleUpdaterDlg dialog;
     ASSERT_TRUE(dialog.Create(IDD_UPDATER));
     g_nOperation = OP_READ_OEM_ID;
     DWORD start = GetTickCount();
@@ -146,7 +146,7 @@ TEST_F(WorkerTest, AWorkerPastTheWaitIsAwaitedBeforeTheNextStarts) {
 // A worker's final message may still wait in the queue when the next worker starts on the same
 // device: handled then, it must not close the device under the running command.
 TEST_F(WorkerTest, ALateFinalMessageLeavesTheNextWorkersDeviceOpen) {
-    CAutoDlg dialog;
+    IdleAutoDlg dialog;
     NotifyRecorder recorder;
     g_nOperation = UNKNOWN_OPERATION;
     ASSERT_EQ(1, dialog.StartWorkerOnDrive('E', 0));
@@ -187,7 +187,7 @@ private:
 };
 
 TEST_F(WorkerTest, AWorkerThatCannotBeCreatedIsNotReportedAsStarted) {
-    CAutoDlg dialog;
+    IdleAutoDlg dialog;
     g_nOperation = UNKNOWN_OPERATION;
     int started = -1;
     {

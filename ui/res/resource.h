@@ -10,6 +10,10 @@
 // Application icon (title bar and minimised interactive dialog).
 #define IDI_APP_ICON 128
 
+// The version box's item in the interactive dialog's system menu. System-menu command ids must
+// keep their low four bits clear (Windows uses them), and stay below 0xF000.
+#define IDM_ABOUTBOX 0x0010
+
 // Controls addressed by the dialogs' code.
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
