@@ -60,6 +60,9 @@ public:
     bool answersReadBuffer = true;  // false: READ BUFFER is an unknown command to this device
     bool acceptsPassThrough = true; // false: the device refuses every pass-through request
     bool present = true; // false once the device has gone: every request and open then fails
+    // The device goes (unplugged) once it has been opened this many times; -1: never. Kept in
+    // this process only, not in drive files.
+    int opensBeforeGone = -1;
     SimDisc disc;
     SimDownload download;
     std::vector<Fault> faults;

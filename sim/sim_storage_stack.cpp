@@ -150,6 +150,12 @@ HANDLE SimStorageStack::Open(LPCSTR path, DWORD access, DWORD shareMode, DWORD d
     opens_.push_back(
         {path != nullptr ? path : "", access, shareMode, disposition, flagsAndAttributes});
     SimDrive* drive = DriveForPath(path);
+    if (drive != nullptr && drive->opensBeforeGone == 0) {
+        drive->present = false;
+        drive = nullptr;
+    } else if (drive != nullptr && drive->opensBeforeGone > 0) {
+        --drive->opensBeforeGone;
+    }
     if (drive == nullptr || disposition != OPEN_EXISTING) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
