@@ -147,6 +147,8 @@ public:
 
     int FailureStatus() const override { return SS_ERR; }
 
+    bool AnswersEveryCommandGood() const override { return true; }
+
     Addressing AddressingOf(Addressing builderAddressing) const override {
         return builderAddressing;
     }

@@ -36,6 +36,9 @@ public:
     virtual void FailNextCommand(uint8_t opcode, sim::SenseCode sense) = 0;
     // What g_nCmdStatus holds after such a failure.
     virtual int FailureStatus() const = 0;
+    // True when no drive model stands behind the transport and every command not made to fail
+    // ends GOOD, whatever the drive would have answered.
+    virtual bool AnswersEveryCommandGood() const { return false; }
     // The address a builder of this addressing reaches on this transport.
     virtual Addressing AddressingOf(Addressing builderAddressing) const = 0;
 };
