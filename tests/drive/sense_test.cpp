@@ -8,10 +8,13 @@
 #include "drive/pass_through.h"
 #include "drive/sense.h"
 #include "drive/shared_state.h"
+#include "tests/support/shared_state_scope.h"
 #include "transport_harness.h"
 
 namespace {
 
+// Byte 2 of fixed-format sense carries the FILEMARK (0x80), EOM (0x40) and ILI (0x20) flags beside
+// the 4-bit key. The whole byte is compared, so a code with any flag set is OTHER.
 TEST(ClassifySense, EachCodeGivesItsClass) {
     const struct {
         uint8_t key, asc, ascq;
@@ -30,6 +33,13 @@ TEST(ClassifySense, EachCodeGivesItsClass) {
         {0x02, 0x3A, 0x01, SENSE_CLASS_OTHER}, // medium not present, tray closed
         {0x02, 0x3A, 0x02, SENSE_CLASS_OTHER}, // medium not present, tray open
         {0x22, 0x3A, 0x00, SENSE_CLASS_OTHER}, // the incorrect-length flag is not masked off
+        {0x62, 0x3A, 0x00, SENSE_CLASS_OTHER}, // EOM and ILI
+        {0x82, 0x04, 0x01, SENSE_CLASS_OTHER}, // FILEMARK
+        {0xE2, 0x04, 0x02, SENSE_CLASS_OTHER}, // all three flags
+        {0x44, 0x08, 0x01, SENSE_CLASS_OTHER}, // EOM
+        {0x24, 0x4C, 0x00, SENSE_CLASS_OTHER}, // ILI
+        {0x26, 0x28, 0x00, SENSE_CLASS_OTHER}, // ILI
+        {0x20, 0x00, 0x00, SENSE_CLASS_OTHER}, // ILI on "no sense"
         {0x02, 0x04, 0x00, SENSE_CLASS_OTHER},
         {0x06, 0x29, 0x01, SENSE_CLASS_OTHER},
         {0x04, 0x3A, 0x00, SENSE_CLASS_OTHER},
@@ -73,8 +83,7 @@ TEST(FindFirstDifference, GivesTheFirstDifferingIndexOrMinusOne) {
 
 // The sense routines read the block of the transport that g_nTransport names.
 TEST(LastSense, ComesFromTheActiveTransportsRequestBlock) {
-    std::memset(&g_Srb, 0, sizeof g_Srb);
-    std::memset(&g_Sptd, 0, sizeof g_Sptd);
+    SharedStateScope state(TransferBuffers::None);
     g_Srb.SenseArea[2] = 0x02;
     g_Srb.SenseArea[12] = 0x3A;
     g_Sptd.SenseArea[2] = 0x06;
@@ -90,24 +99,35 @@ TEST(LastSense, ComesFromTheActiveTransportsRequestBlock) {
         g_nTransport = c.transport;
         EXPECT_EQ(c.senseClass, ClassifyLastSense());
     }
-    g_nTransport = TRANSPORT_NONE;
 }
 
 using SenseTest = TransportTest;
 
+constexpr int ATTENTION = 1;
+constexpr int NO_ATTENTION = 0;
+
+// The sense byte goes through each transport as the drive sent it, flag bits included, and the
+// report shows it whole.
 TEST_P(SenseTest, FailedCommandsSenseIsClassified) {
     const struct {
         sim::SenseCode sense;
         int senseClass;
         int attention;
+        const char* reported; // the report's sense code line
     } cases[] = {
-        {{0x02, 0x3A, 0x00}, SENSE_CLASS_NO_MEDIUM, 0},
-        {{0x02, 0x3A, 0x01}, SENSE_CLASS_OTHER, 0},
-        {{0x06, 0x29, 0x00}, SENSE_CLASS_RESET, 1},
-        {{0x06, 0x29, 0x01}, SENSE_CLASS_OTHER, 1},
-        {{0x06, 0x28, 0x00}, SENSE_CLASS_MEDIUM_CHANGED, 1},
-        {{0x06, 0x2A, 0x00}, SENSE_CLASS_OTHER, 0},
-        {{0x05, 0x29, 0x00}, SENSE_CLASS_OTHER, 0},
+        // clang-format off
+        {{0x02, 0x3A, 0x00}, SENSE_CLASS_NO_MEDIUM,      NO_ATTENTION, "Sense Code : 02-3a-00"},
+        {{0x02, 0x3A, 0x01}, SENSE_CLASS_OTHER,          NO_ATTENTION, "Sense Code : 02-3a-01"},
+        {{0x06, 0x29, 0x00}, SENSE_CLASS_RESET,          ATTENTION,    "Sense Code : 06-29-00"},
+        {{0x06, 0x29, 0x01}, SENSE_CLASS_OTHER,          ATTENTION,    "Sense Code : 06-29-01"},
+        {{0x06, 0x28, 0x00}, SENSE_CLASS_MEDIUM_CHANGED, ATTENTION,    "Sense Code : 06-28-00"},
+        {{0x06, 0x2A, 0x00}, SENSE_CLASS_OTHER,          NO_ATTENTION, "Sense Code : 06-2a-00"},
+        {{0x05, 0x29, 0x00}, SENSE_CLASS_OTHER,          NO_ATTENTION, "Sense Code : 05-29-00"},
+        {{0x62, 0x3A, 0x00}, SENSE_CLASS_OTHER,          NO_ATTENTION, "Sense Code : 62-3a-00"}, // EOM, ILI
+        {{0xA2, 0x04, 0x01}, SENSE_CLASS_OTHER,          NO_ATTENTION, "Sense Code : a2-04-01"}, // FILEMARK, ILI
+        {{0x26, 0x29, 0x00}, SENSE_CLASS_OTHER,          NO_ATTENTION, "Sense Code : 26-29-00"}, // ILI
+        {{0x86, 0x28, 0x00}, SENSE_CLASS_OTHER,          NO_ATTENTION, "Sense Code : 86-28-00"}, // FILEMARK
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << std::hex << int(c.sense.key) << '/' << int(c.sense.asc)
@@ -116,6 +136,11 @@ TEST_P(SenseTest, FailedCommandsSenseIsClassified) {
         ASSERT_EQ(0, CmdTestUnitReady());
         EXPECT_EQ(c.senseClass, ClassifyLastSense());
         EXPECT_EQ(c.attention, IsResetOrMediumAttention());
+        std::string report;
+        FormatCommandReport(report);
+        EXPECT_EQ("Command    : 00 00 00 00 00 00 00 00 00 00 00 00 \r\n" +
+                      std::string(c.reported) + "\r\n",
+                  report);
     }
 }
 

@@ -147,6 +147,8 @@ public:
 
     int FailureStatus() const override { return SS_ERR; }
 
+    bool AnswersEveryCommandGood() const override { return true; }
+
     Addressing AddressingOf(Addressing builderAddressing) const override {
         return builderAddressing;
     }
@@ -283,18 +285,13 @@ std::string TransportName(const ::testing::TestParamInfo<TransportParam>& info) 
 }
 
 void TransportTest::SetUp() {
-    AllocTransferBuffers();
     ASSERT_NE(nullptr, g_pReadBuffer);
-    ResetSharedState();
-    g_nCmdStatus = 0;
     harness_ = GetParam().make();
     harness_->SetUp();
 }
 
 void TransportTest::TearDown() {
     harness_->TearDown();
-    FreeTransferBuffers();
-    g_nTransport = TRANSPORT_NONE;
 }
 
 ReceivedCommand TransportTest::LastReceived() const {

@@ -3,6 +3,12 @@
 // the supported drive behind it and reports what reached the drive, so that one parameterized
 // suite checks every transport. Adding a transport is one harness and one entry in
 // AllTransports().
+//
+// This harness is for the command layer: it sees each request block as the transport filled it
+// (buffer, address, data phase) and includes an in-process ASPI recorder that no real drive could
+// replace. For whole operations on the supported drive (discovery, workers, the update) the tests
+// use tests/support/test_transport.h instead, which puts a drive behind a transport and reads its
+// journal.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +20,7 @@
 
 #include "drive/command_dispatch.h"
 #include "sim/sim_scsi.h"
+#include "tests/support/shared_state_scope.h"
 
 // One command as the drive side received it.
 struct ReceivedCommand {
@@ -36,6 +43,9 @@ public:
     virtual void FailNextCommand(uint8_t opcode, sim::SenseCode sense) = 0;
     // What g_nCmdStatus holds after such a failure.
     virtual int FailureStatus() const = 0;
+    // True when no drive model stands behind the transport and every command not made to fail
+    // ends GOOD, whatever the drive would have answered.
+    virtual bool AnswersEveryCommandGood() const { return false; }
     // The address a builder of this addressing reaches on this transport.
     virtual Addressing AddressingOf(Addressing builderAddressing) const = 0;
 };
@@ -60,6 +70,7 @@ protected:
     ReceivedCommand LastReceived() const;
 
 private:
+    SharedStateScope state_;
     std::shared_ptr<TransportHarness> harness_;
 };
 

@@ -7,9 +7,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@
 #include "framework/cdialog.h"
 #include "tests/support/firmware_images.h"
 #include "tests/support/message_box_watcher.h"
+#include "tests/support/shared_state_scope.h"
 #include "tests/support/test_transport.h"
 #include "ui/res/resource.h"
 #include "update/notify.h"
@@ -36,28 +40,39 @@ using TransportMaker = std::unique_ptr<TestTransport> (*)();
 
 constexpr uint8_t READ_BUFFER = 0x3C;
 constexpr uint8_t WRITE_BUFFER = 0x3B;
-constexpr uint8_t TEST_UNIT_READY = 0x00;
 constexpr uint8_t START_STOP_UNIT = 0x1B;
+constexpr uint8_t BUFFER_UNLOCK = 0xFF;
+constexpr uint8_t BUFFER_SUB_IMAGE = 0xFE;
+constexpr uint8_t BUFFER_MAIN_IMAGE = 0xF0;
+constexpr uint32_t CHUNK = 0x8000;
+constexpr int SUB_CHUNKS = 4;
+constexpr int MAIN_CHUNKS = 51;
 
+// One command as the drive received it: the 12 CDB bytes the builders fill (of the 16 the journal
+// keeps), the CDB length and the transfer length.
 struct Step {
-    uint8_t opcode;
-    uint8_t bufferId; // READ/WRITE BUFFER only
-    uint32_t offset;  // WRITE BUFFER only
+    std::array<uint8_t, 12> cdb;
+    int cdbLength;
+    uint32_t transferLength;
+
+    uint8_t Opcode() const { return cdb[0]; }
+    uint8_t BufferId() const { return cdb[2]; }
+    uint32_t Offset() const { return (uint32_t(cdb[3]) << 16) | (uint32_t(cdb[4]) << 8) | cdb[5]; }
     bool operator==(const Step& other) const {
-        return opcode == other.opcode && bufferId == other.bufferId && offset == other.offset;
+        return cdb == other.cdb && cdbLength == other.cdbLength &&
+               transferLength == other.transferLength;
     }
 };
 
 void PrintTo(const Step& step, std::ostream* out) {
-    *out << std::hex << "{" << int(step.opcode) << " " << int(step.bufferId) << " " << step.offset
-         << "}";
+    *out << ToHex(step.cdb.data(), step.cdb.size()) << " length " << step.cdbLength << " transfer "
+         << step.transferLength;
 }
 
 Step StepOf(const JournalEntry& entry) {
-    const auto& cdb = entry.command.cdb;
-    bool buffer = cdb[0] == READ_BUFFER || cdb[0] == WRITE_BUFFER;
-    uint32_t offset = (uint32_t(cdb[3]) << 16) | (uint32_t(cdb[4]) << 8) | cdb[5];
-    return {cdb[0], buffer ? cdb[2] : uint8_t(0), cdb[0] == WRITE_BUFFER ? offset : 0};
+    Step step{{}, entry.command.cdbLength, entry.command.transferLength};
+    std::copy_n(entry.command.cdb.begin(), step.cdb.size(), step.cdb.begin());
+    return step;
 }
 
 std::vector<Step> StepsOf(const Journal& journal) {
@@ -67,28 +82,48 @@ std::vector<Step> StepsOf(const Journal& journal) {
     return steps;
 }
 
-const Step STATE_READ{READ_BUFFER, 0xF1, 0};
-const Step UNLOCK{WRITE_BUFFER, 0xFF, 0};
+// clang-format off
+const Step STATE_READ = {{0x3C, 0x02, 0xF1, 0, 0, 0, 0, 0,    0x30, 0, 0, 0}, 12, 48};
+const Step TEST_READY = {{0x00, 0,    0,    0, 0, 0, 0, 0,    0,    0, 0, 0}, 6,  0};
+const Step EJECT      = {{0x1B, 0,    0,    0, 2, 0, 0, 0,    0,    0, 0, 0}, 6,  0};
+const Step UNLOCK     = {{0x3B, 0x05, 0xFF, 0, 0, 0, 0, 0x01, 0x00, 0, 0, 0}, 12, 256};
+// clang-format on
+
+// WRITE BUFFER mode 5 of one 0x8000-byte chunk at its offset.
+Step ChunkAt(uint8_t bufferId, uint32_t offset) {
+    return {{WRITE_BUFFER, 0x05, bufferId, uint8_t(offset >> 16), uint8_t(offset >> 8),
+             uint8_t(offset), 0x00, 0x80, 0x00, 0, 0, 0},
+            12,
+            CHUNK};
+}
 
 void AddChunks(std::vector<Step>& steps, uint8_t bufferId, int count) {
     for (int i = 0; i < count; ++i)
-        steps.push_back({WRITE_BUFFER, bufferId, uint32_t(i) * 0x8000});
+        steps.push_back(ChunkAt(bufferId, uint32_t(i) * CHUNK));
 }
 
-// The commands of a whole update; unlockBeforeSub is false for a drive already open.
-std::vector<Step> FullRun(bool unlockBeforeSub = true) {
-    std::vector<Step> steps = {STATE_READ,
-                               {TEST_UNIT_READY, 0, 0},
-                               {TEST_UNIT_READY, 0, 0},
-                               {START_STOP_UNIT, 0, 0},
-                               STATE_READ};
-    if (unlockBeforeSub)
+enum class DownloadState { Locked, AlreadyOpen };
+constexpr DownloadState LOCKED = DownloadState::Locked;
+constexpr DownloadState ALREADY_OPEN = DownloadState::AlreadyOpen;
+
+// The commands of a whole update; a drive already open gets no unlock before the sub image.
+std::vector<Step> FullRun(DownloadState state = LOCKED) {
+    // clang-format off
+    std::vector<Step> steps = {
+        STATE_READ, // does the image suit this drive
+        TEST_READY,
+        TEST_READY,
+        EJECT,
+        STATE_READ, // download state before the sub image
+    };
+    // clang-format on
+    if (state == LOCKED)
         steps.push_back(UNLOCK);
-    AddChunks(steps, 0xFE, 4);
+    AddChunks(steps, BUFFER_SUB_IMAGE, SUB_CHUNKS);
     steps.push_back(STATE_READ);
     steps.push_back(UNLOCK);
-    AddChunks(steps, 0xF0, 51);
-    steps.push_back(UNLOCK);
+    AddChunks(steps, BUFFER_MAIN_IMAGE, MAIN_CHUNKS);
+    steps.push_back(UNLOCK); // the drive takes the new firmware
     steps.push_back(STATE_READ);
     return steps;
 }
@@ -102,13 +137,76 @@ std::vector<uint8_t> ExpectedUnlockList() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The progress request the sequence posts to its dialog just before the main image.
+
+struct Notice {
+    WPARAM what;
+    LPARAM finished;
+    bool operator==(const Notice& other) const {
+        return what == other.what && finished == other.finished;
+    }
+};
+
+void PrintTo(const Notice& notice, std::ostream* out) {
+    *out << "{" << notice.what << ", " << notice.finished << "}";
+}
+
+const Notice PROGRESS_REQUEST = {NOTIFY_OPEN_PROGRESS, NOTIFY_MIDWAY};
+
+enum class Progress { Posted, NotPosted };
+constexpr Progress PROGRESS_POSTED = Progress::Posted;
+constexpr Progress NO_PROGRESS = Progress::NotPosted;
+
+// Records each WM_UPDATER_NOTIFY for one window that this thread takes from its queue. A message
+// box of the sequence runs its own loop, which takes the request too, so a look into the queue
+// afterwards would miss it.
+class NoticeRecorder {
+public:
+    NoticeRecorder()
+        : hook_(SetWindowsHookExA(WH_GETMESSAGE, &Record, nullptr, GetCurrentThreadId())) {
+        seen_.clear();
+    }
+    ~NoticeRecorder() { UnhookWindowsHookEx(hook_); }
+    NoticeRecorder(const NoticeRecorder&) = delete;
+    NoticeRecorder& operator=(const NoticeRecorder&) = delete;
+
+    // Takes what is still queued for window, and gives everything seen for it since the last call.
+    std::vector<Notice> Take(HWND window) {
+        MSG message;
+        while (PeekMessageA(&message, window, WM_UPDATER_NOTIFY, WM_UPDATER_NOTIFY, PM_REMOVE)) {
+        }
+        std::vector<Notice> taken;
+        for (const Seen& seen : seen_)
+            if (seen.window == window)
+                taken.push_back(seen.notice);
+        seen_.clear();
+        return taken;
+    }
+
+private:
+    struct Seen {
+        HWND window;
+        Notice notice;
+    };
+
+    // A thread hook: it runs on this thread only.
+    static LRESULT CALLBACK Record(int code, WPARAM removal, LPARAM lParam) {
+        const MSG* message = reinterpret_cast<const MSG*>(lParam);
+        if (code == HC_ACTION && removal == PM_REMOVE && message->message == WM_UPDATER_NOTIFY)
+            seen_.push_back({message->hwnd, {message->wParam, message->lParam}});
+        return CallNextHookEx(nullptr, code, removal, lParam);
+    }
+
+    static std::vector<Seen> seen_;
+    HHOOK hook_;
+};
+
+std::vector<NoticeRecorder::Seen> NoticeRecorder::seen_;
 
 class UpdateSequenceTest : public ::testing::TestWithParam<TransportMaker> {
 protected:
     void SetUp() override {
-        AllocTransferBuffers();
         ASSERT_NE(nullptr, g_pWriteBuffer);
-        ResetSharedState();
         ASSERT_TRUE(dialog_.Create(IDD_AUTO_MODE));
         images_.WriteMainImage(mainImage_);
         images_.WriteSubImage(subImage_);
@@ -116,11 +214,7 @@ protected:
         transport_ = GetParam()();
     }
 
-    void TearDown() override {
-        CloseDriveDevice(&g_hDrive);
-        dialog_.DestroyWindow();
-        FreeTransferBuffers();
-    }
+    void TearDown() override { dialog_.DestroyWindow(); }
 
     static void SetPaths(const std::string& main, const std::string& sub) {
         strncpy(g_szMainImagePath, main.c_str(), IMAGE_PATH_SIZE - 1);
@@ -139,14 +233,13 @@ protected:
         return RunWatched([this] { return RunUpdateSequence(&dialog_); }, box);
     }
 
-    bool ProgressWasRequested() {
-        MSG message;
-        while (PeekMessageA(&message, dialog_.m_hWnd, WM_UPDATER_NOTIFY, WM_UPDATER_NOTIFY,
-                            PM_REMOVE)) {
-            if (message.wParam == NOTIFY_OPEN_PROGRESS && message.lParam == NOTIFY_MIDWAY)
-                return true;
-        }
-        return false;
+    // The WM_UPDATER_NOTIFY messages posted to the dialog since the last call.
+    std::vector<Notice> Posted() { return notices_.Take(dialog_.m_hWnd); }
+
+    static std::vector<Notice> Expected(Progress progress) {
+        if (progress == PROGRESS_POSTED)
+            return {PROGRESS_REQUEST};
+        return {};
     }
 
     void ExpectErrorBox(const SeenMessageBox& box, const std::string& text) {
@@ -169,8 +262,10 @@ protected:
 
     Journal Received() const { return transport_->Drive().journal; }
 
+    SharedStateScope state_;
+    NoticeRecorder notices_;
     CDialog dialog_;
-    FirmwareFolder images_{"kestran_update_sequence_images"};
+    FirmwareFolder images_{"update_sequence_images"};
     std::vector<uint8_t> mainImage_ = MakeMainImage();
     std::vector<uint8_t> subImage_ = MakeSubImage();
     std::unique_ptr<TestTransport> transport_;
@@ -181,23 +276,24 @@ TEST_P(UpdateSequenceTest, FullRunSendsBothImagesAndTheDriveTakesTheNewFirmware)
     SeenMessageBox box;
     EXPECT_EQ(1, RunSequence(box));
     EXPECT_FALSE(box.seen) << box.text;
-    EXPECT_TRUE(ProgressWasRequested());
+    EXPECT_THAT(Posted(), ElementsAreArray(Expected(PROGRESS_POSTED)));
 
     const Journal journal = Received();
     EXPECT_THAT(StepsOf(journal), ElementsAreArray(FullRun()));
     for (const JournalEntry& entry : journal) {
         Step step = StepOf(entry);
-        if (step.opcode != WRITE_BUFFER)
+        if (step.Opcode() != WRITE_BUFFER)
             continue;
         SCOPED_TRACE(::testing::PrintToString(step));
         const std::vector<uint8_t>& data = entry.command.dataOut;
-        if (step.bufferId == 0xFF) {
+        if (step.BufferId() == BUFFER_UNLOCK) {
             EXPECT_EQ(ExpectedUnlockList(), data);
             continue;
         }
-        const std::vector<uint8_t>& image = step.bufferId == 0xFE ? subImage_ : mainImage_;
+        const std::vector<uint8_t>& image =
+            step.BufferId() == BUFFER_SUB_IMAGE ? subImage_ : mainImage_;
         ASSERT_EQ(0x8000u, data.size());
-        EXPECT_TRUE(std::equal(data.begin(), data.end(), image.begin() + step.offset));
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), image.begin() + step.Offset()));
         EXPECT_EQ(0x05, entry.command.cdb[1]);
     }
     SimDrive after = transport_->Drive();
@@ -212,105 +308,137 @@ TEST_P(UpdateSequenceTest, DriveAlreadyOpenGetsNoUnlockBeforeTheSubImage) {
     Place(drive);
     SeenMessageBox box;
     EXPECT_EQ(1, RunSequence(box));
-    EXPECT_THAT(StepsOf(Received()), ElementsAreArray(FullRun(false)));
+    EXPECT_FALSE(box.seen) << box.text;
+    EXPECT_THAT(Posted(), ElementsAreArray(Expected(PROGRESS_POSTED)));
+    EXPECT_THAT(StepsOf(Received()), ElementsAreArray(FullRun(ALREADY_OPEN)));
 }
 
-// One row per way an update can end early: the fault the drive or the files bring, what the user
-// is shown, and the last command the drive received (nothing follows a failure).
+constexpr int SEQUENCE_FAILED = 0;
+constexpr int SEQUENCE_DONE = 1;
+const std::string NO_BOX; // the sequence shows no message box
+
+// One row per way an update can end early: the fault the drive or the files bring, what the
+// sequence returns and shows, how many of a full run's commands reached the drive (nothing follows
+// a failure), and whether the progress request was posted.
 struct FailureCase {
     const char* name;
     std::function<void(SimDrive&)> drive;
     std::function<void(FirmwareFolder&)> files;
     int result;
-    std::string message;  // empty: no message box
-    size_t stepsReceived; // how many of a full run's commands reached the drive
+    std::string message;
+    size_t stepsReceived;
+    Progress progress;
 };
 
 std::string CommandError(const std::string& cdb, const std::string& sense) {
     return "command error occured\r\nCommand    : " + cdb + "\r\nSense Code : " + sense + "\r\n";
 }
 
-Fault Failing(uint8_t opcode, uint8_t bufferId, int occurrence, SenseCode sense = {5, 0x24, 0}) {
-    return Fault::CheckCondition(opcode, sense).OnBuffer(bufferId).OnOccurrence(occurrence);
+using DriveChange = std::function<void(SimDrive&)>;
+using FilesChange = std::function<void(FirmwareFolder&)>;
+
+DriveChange WithFault(const Fault& fault) {
+    return [fault](SimDrive& drive) { drive.faults.push_back(fault); };
+}
+
+// The n-th command on this buffer fails.
+DriveChange Failing(uint8_t opcode, uint8_t bufferId, int occurrence,
+                    SenseCode sense = {5, 0x24, 0}) {
+    return WithFault(
+        Fault::CheckCondition(opcode, sense).OnBuffer(bufferId).OnOccurrence(occurrence));
+}
+
+const SenseCode BECOMING_READY = {0x02, 0x04, 0x01};
+const SenseCode NO_MEDIUM = {0x02, 0x3A, 0x00};
+const SenseCode WRITE_ERROR = {0x03, 0x0C, 0x00};
+
+DriveChange EjectFailing(SenseCode sense) {
+    return WithFault(Fault::CheckCondition(START_STOP_UNIT, sense));
+}
+// The identification buffer is read for the image check and for each download state.
+DriveChange IdReadFailing(int occurrence) {
+    return Failing(READ_BUFFER, 0xF1, occurrence);
+}
+DriveChange UnlockFailing(int occurrence) {
+    return Failing(WRITE_BUFFER, BUFFER_UNLOCK, occurrence);
+}
+DriveChange SubChunkWriteError(int occurrence) {
+    return Failing(WRITE_BUFFER, BUFFER_SUB_IMAGE, occurrence, WRITE_ERROR);
+}
+DriveChange MainChunkWriteErrorAt(uint32_t offset) {
+    return WithFault(Fault::CheckCondition(WRITE_BUFFER, WRITE_ERROR)
+                         .OnBuffer(BUFFER_MAIN_IMAGE)
+                         .AtOffset(offset));
 }
 
 void NoFault(SimDrive&) {}
-void KeepFiles(FirmwareFolder&) {}
+void OtherProduct(SimDrive& drive) {
+    drive.identity.product = "DVD-RW  XRW-T52B";
+}
 
-const std::string READ_ID_CDB = "3c 02 f1 00 00 00 00 00 30 00 00 00 ";
-const std::string UNLOCK_CDB = "3b 05 ff 00 00 00 00 01 00 00 00 00 ";
+void KeepFiles(FirmwareFolder&) {}
+void RemoveMain(FirmwareFolder& files) {
+    files.RemoveMainImage();
+}
+void RemoveSub(FirmwareFolder& files) {
+    files.RemoveSubImage();
+}
+FilesChange MainWithHeader(const MainImageHeader& header) {
+    return [header](FirmwareFolder& files) { files.WriteMainImage(MakeMainImage(header)); };
+}
+FilesChange MainOfSize(size_t size) {
+    return [size](FirmwareFolder& files) { files.WriteMainImage(MakeMainImage({}, size)); };
+}
+FilesChange SubOfSize(size_t size) {
+    return [size](FirmwareFolder& files) { files.WriteSubImage(MakeSubImage(size)); };
+}
+
+MainImageHeader HeaderWith(std::string MainImageHeader::*field, const std::string& value) {
+    MainImageHeader header;
+    header.*field = value;
+    return header;
+}
+
+const std::string READ_ID_ERROR = CommandError("3c 02 f1 00 00 00 00 00 30 00 00 00 ", "05-24-00");
+const std::string UNLOCK_ERROR = CommandError("3b 05 ff 00 00 00 00 01 00 00 00 00 ", "05-24-00");
+const std::string SUB_CHUNK_1_ERROR =
+    CommandError("3b 05 fe 00 80 00 00 80 00 00 00 00 ", "03-0c-00");
+const std::string MAIN_CHUNK_32_ERROR =
+    CommandError("3b 05 f0 10 00 00 00 80 00 00 00 00 ", "03-0c-00");
+const std::string INCOMPATIBLE = "imcompatible firmware file";
+const std::string FILE_OPEN_ERROR = "file open error"; // followed by the file's path
 
 std::vector<FailureCase> FailureCases() {
-    MainImageHeader otherId1, otherId2, otherModel, otherDate;
-    otherId1.identification1 = "0068ORVF";
-    otherId2.identification2 = "DT     X";
-    otherModel.model = "KESTRAN DVD-RW  XRW-T52B";
-    otherDate.date = "06/11/08";
-    auto header = [](MainImageHeader h) {
-        return [h](FirmwareFolder& f) { f.WriteMainImage(MakeMainImage(h)); };
-    };
+    const MainImageHeader otherId1 = HeaderWith(&MainImageHeader::identification1, "0068ORVF");
+    const MainImageHeader otherId2 = HeaderWith(&MainImageHeader::identification2, "DT     X");
+    const MainImageHeader otherModel =
+        HeaderWith(&MainImageHeader::model, "KESTRAN DVD-RW  XRW-T52B");
+    const MainImageHeader otherDate = HeaderWith(&MainImageHeader::date, "06/11/08");
+    const size_t all = FullRun().size();
+    // clang-format off
     return {
-        {"identification READ BUFFER fails",
-         [](SimDrive& d) { d.faults.push_back(Failing(READ_BUFFER, 0xF1, 1)); }, KeepFiles, 0,
-         CommandError(READ_ID_CDB, "05-24-00"), 1},
-        {"main image missing at the check", NoFault, [](FirmwareFolder& f) { f.RemoveMainImage(); },
-         0, "", 1},
-        {"identification 1 differs", NoFault, header(otherId1), 0, "imcompatible firmware file", 1},
-        {"identification 2 differs", NoFault, header(otherId2), 0, "imcompatible firmware file", 1},
-        {"model differs", NoFault, header(otherModel), 0, "imcompatible firmware file", 1},
-        {"date differs", NoFault, header(otherDate), 0, "imcompatible firmware file", 1},
-        {"sub image missing", NoFault, [](FirmwareFolder& f) { f.RemoveSubImage(); }, 0,
-         "file open error", 1},
-        {"main image short", NoFault,
-         [](FirmwareFolder& f) { f.WriteMainImage(MakeMainImage({}, MAIN_IMAGE_BYTES - 1)); }, 0,
-         "imcompatible firmware file", 1},
-        {"sub image short", NoFault,
-         [](FirmwareFolder& f) { f.WriteSubImage(MakeSubImage(SUB_IMAGE_BYTES - 0x8000)); }, 0,
-         "imcompatible firmware file", 1},
-        {"eject fails, not for want of a medium",
-         [](SimDrive& d) {
-             d.faults.push_back(Fault::CheckCondition(START_STOP_UNIT, {0x02, 0x04, 0x01}));
-         },
-         KeepFiles, 0, "", 4},
-        {"eject finds no medium",
-         [](SimDrive& d) {
-             d.faults.push_back(Fault::CheckCondition(START_STOP_UNIT, {0x02, 0x3A, 0x00}));
-         },
-         KeepFiles, 1, "", FullRun().size()},
-        {"state read before the sub image fails",
-         [](SimDrive& d) { d.faults.push_back(Failing(READ_BUFFER, 0xF1, 2)); }, KeepFiles, 0, "",
-         5},
-        {"unlock before the sub image fails",
-         [](SimDrive& d) { d.faults.push_back(Failing(WRITE_BUFFER, 0xFF, 1)); }, KeepFiles, 0,
-         CommandError(UNLOCK_CDB, "05-24-00"), 6},
-        {"second sub image chunk fails",
-         [](SimDrive& d) {
-             d.faults.push_back(Failing(WRITE_BUFFER, 0xFE, 2, {0x03, 0x0C, 0x00}));
-         },
-         KeepFiles, 0, CommandError("3b 05 fe 00 80 00 00 80 00 00 00 00 ", "03-0c-00"), 8},
-        {"state read before the main image fails",
-         [](SimDrive& d) { d.faults.push_back(Failing(READ_BUFFER, 0xF1, 3)); }, KeepFiles, 0, "",
-         11},
-        {"unlock before the main image fails",
-         [](SimDrive& d) { d.faults.push_back(Failing(WRITE_BUFFER, 0xFF, 2)); }, KeepFiles, 0,
-         CommandError(UNLOCK_CDB, "05-24-00"), 12},
-        {"a main image chunk fails",
-         [](SimDrive& d) {
-             d.faults.push_back(Fault::CheckCondition(WRITE_BUFFER, {0x03, 0x0C, 0x00})
-                                    .OnBuffer(0xF0)
-                                    .AtOffset(0x100000));
-         },
-         KeepFiles, 0, CommandError("3b 05 f0 10 00 00 00 80 00 00 00 00 ", "03-0c-00"), 45},
-        {"unlock after the main image fails",
-         [](SimDrive& d) { d.faults.push_back(Failing(WRITE_BUFFER, 0xFF, 3)); }, KeepFiles, 0,
-         CommandError(UNLOCK_CDB, "05-24-00"), 64},
-        {"drive does not take the main image",
-         [](SimDrive& d) { d.identity.product = "DVD-RW  XRW-T52B"; }, KeepFiles, 0, "",
-         FullRun().size()},
-        {"final state read fails",
-         [](SimDrive& d) { d.faults.push_back(Failing(READ_BUFFER, 0xF1, 4)); }, KeepFiles, 1, "",
-         FullRun().size()},
+        {"identification READ BUFFER fails",       IdReadFailing(1),                KeepFiles,                          SEQUENCE_FAILED, READ_ID_ERROR,       1,   NO_PROGRESS},
+        {"main image missing at the check",        NoFault,                         RemoveMain,                         SEQUENCE_FAILED, NO_BOX,              1,   NO_PROGRESS},
+        {"identification 1 differs",               NoFault,                         MainWithHeader(otherId1),           SEQUENCE_FAILED, INCOMPATIBLE,        1,   NO_PROGRESS},
+        {"identification 2 differs",               NoFault,                         MainWithHeader(otherId2),           SEQUENCE_FAILED, INCOMPATIBLE,        1,   NO_PROGRESS},
+        {"model differs",                          NoFault,                         MainWithHeader(otherModel),         SEQUENCE_FAILED, INCOMPATIBLE,        1,   NO_PROGRESS},
+        {"date differs",                           NoFault,                         MainWithHeader(otherDate),          SEQUENCE_FAILED, INCOMPATIBLE,        1,   NO_PROGRESS},
+        {"sub image missing",                      NoFault,                         RemoveSub,                          SEQUENCE_FAILED, FILE_OPEN_ERROR,     1,   NO_PROGRESS},
+        {"main image short",                       NoFault,                         MainOfSize(MAIN_IMAGE_BYTES - 1),   SEQUENCE_FAILED, INCOMPATIBLE,        1,   NO_PROGRESS},
+        {"sub image short",                        NoFault,                         SubOfSize(SUB_IMAGE_BYTES - CHUNK), SEQUENCE_FAILED, INCOMPATIBLE,        1,   NO_PROGRESS},
+        {"eject fails, not for want of a medium",  EjectFailing(BECOMING_READY),    KeepFiles,                          SEQUENCE_FAILED, NO_BOX,              4,   NO_PROGRESS},
+        {"eject finds no medium",                  EjectFailing(NO_MEDIUM),         KeepFiles,                          SEQUENCE_DONE,   NO_BOX,              all, PROGRESS_POSTED},
+        {"state read before the sub image fails",  IdReadFailing(2),                KeepFiles,                          SEQUENCE_FAILED, NO_BOX,              5,   NO_PROGRESS},
+        {"unlock before the sub image fails",      UnlockFailing(1),                KeepFiles,                          SEQUENCE_FAILED, UNLOCK_ERROR,        6,   NO_PROGRESS},
+        {"second sub image chunk fails",           SubChunkWriteError(2),           KeepFiles,                          SEQUENCE_FAILED, SUB_CHUNK_1_ERROR,   8,   NO_PROGRESS},
+        {"state read before the main image fails", IdReadFailing(3),                KeepFiles,                          SEQUENCE_FAILED, NO_BOX,              11,  NO_PROGRESS},
+        {"unlock before the main image fails",     UnlockFailing(2),                KeepFiles,                          SEQUENCE_FAILED, UNLOCK_ERROR,        12,  NO_PROGRESS},
+        {"a main image chunk fails",               MainChunkWriteErrorAt(0x100000), KeepFiles,                          SEQUENCE_FAILED, MAIN_CHUNK_32_ERROR, 45,  PROGRESS_POSTED},
+        {"unlock after the main image fails",      UnlockFailing(3),                KeepFiles,                          SEQUENCE_FAILED, UNLOCK_ERROR,        64,  PROGRESS_POSTED},
+        {"drive does not take the main image",     OtherProduct,                    KeepFiles,                          SEQUENCE_FAILED, NO_BOX,              all, PROGRESS_POSTED},
+        {"final state read fails",                 IdReadFailing(4),                KeepFiles,                          SEQUENCE_DONE,   NO_BOX,              all, PROGRESS_POSTED},
     };
+    // clang-format on
 }
 
 TEST_P(UpdateSequenceTest, EveryEarlyEndIsReportedAndNothingFollowsIt) {
@@ -326,7 +454,7 @@ TEST_P(UpdateSequenceTest, EveryEarlyEndIsReportedAndNothingFollowsIt) {
         SeenMessageBox box;
         EXPECT_EQ(c.result, RunSequence(box));
         std::string expected = c.message;
-        if (expected == "file open error")
+        if (expected == FILE_OPEN_ERROR)
             expected += images_.SubImagePath();
         if (expected.empty()) {
             EXPECT_FALSE(box.seen) << box.text;
@@ -336,7 +464,7 @@ TEST_P(UpdateSequenceTest, EveryEarlyEndIsReportedAndNothingFollowsIt) {
         std::vector<Step> expectedSteps = FullRun();
         expectedSteps.resize(c.stepsReceived);
         EXPECT_THAT(StepsOf(Received()), ElementsAreArray(expectedSteps));
-        ProgressWasRequested();
+        EXPECT_THAT(Posted(), ElementsAreArray(Expected(c.progress)));
     }
 }
 
@@ -344,16 +472,16 @@ TEST_P(UpdateSequenceTest, EveryEarlyEndIsReportedAndNothingFollowsIt) {
 TEST_P(UpdateSequenceTest, ShortReadStopsTheDownloadBeforeTheIncompleteChunk) {
     const struct {
         const char* name;
-        std::function<void(FirmwareFolder&)> shorten;
+        FilesChange shorten;
         std::function<int(CWnd*)> download;
         uint8_t bufferId;
         int chunksSent;
+        Progress progress;
     } cases[] = {
-        {"sub image", [](FirmwareFolder& f) { f.WriteSubImage(MakeSubImage(3 * 0x8000 + 0x4000)); },
-         DownloadSubImage, 0xFE, 3},
-        {"main image",
-         [](FirmwareFolder& f) { f.WriteMainImage(MakeMainImage({}, 50 * 0x8000 + 0x7FFF)); },
-         DownloadMainImage, 0xF0, 50},
+        // clang-format off
+        {"sub image",  SubOfSize(3 * CHUNK + 0x4000),   DownloadSubImage,  BUFFER_SUB_IMAGE,  3,  NO_PROGRESS},
+        {"main image", MainOfSize(50 * CHUNK + 0x7FFF), DownloadMainImage, BUFFER_MAIN_IMAGE, 50, PROGRESS_POSTED},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -365,7 +493,7 @@ TEST_P(UpdateSequenceTest, ShortReadStopsTheDownloadBeforeTheIncompleteChunk) {
         std::vector<Step> expected = {STATE_READ, UNLOCK};
         AddChunks(expected, c.bufferId, c.chunksSent);
         EXPECT_THAT(StepsOf(Received()), ElementsAreArray(expected));
-        ProgressWasRequested();
+        EXPECT_THAT(Posted(), ElementsAreArray(Expected(c.progress)));
     }
 }
 
