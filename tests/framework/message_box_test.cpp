@@ -25,10 +25,11 @@ TEST(OwnedMessageBox, IsOwnedByTheWindowAndShowsTextCaptionIconAndButtons) {
     ASSERT_TRUE(dialog.Create(IDD_TEST_DIALOG));
     for (const Case& test : cases) {
         SCOPED_TRACE(test.style);
-        MessageBoxWatcher watcher(test.press);
+        MessageBoxWatcher watcher({test.press});
         int answer = dialog.MessageBox("Target is not found", "firmware updater", test.style);
-        SeenMessageBox box = watcher.Wait();
-        ASSERT_TRUE(box.seen);
+        std::vector<SeenMessageBox> boxes = watcher.Wait();
+        ASSERT_EQ(1u, boxes.size());
+        const SeenMessageBox& box = boxes[0];
         EXPECT_TRUE(box.pressed);
         EXPECT_EQ(answer, test.press);
         EXPECT_EQ(box.text, "Target is not found");
@@ -43,19 +44,21 @@ TEST(OwnedMessageBox, WithoutCaptionShowsTheApplicationName) {
     CWinApp app("firmware updater");
     RecordingDialog dialog;
     ASSERT_TRUE(dialog.Create(IDD_TEST_DIALOG));
-    MessageBoxWatcher watcher(IDOK);
+    MessageBoxWatcher watcher({IDOK});
     dialog.MessageBox("please wait a second.");
-    EXPECT_EQ(watcher.Wait().caption, "firmware updater");
+    std::vector<SeenMessageBox> boxes = watcher.Wait();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(boxes[0].caption, "firmware updater");
 }
 
 TEST(OwnedMessageBox, WatcherReportsAMissingButtonAndStillClosesTheBox) {
-    MessageBoxWatcher watcher(IDYES);
+    MessageBoxWatcher watcher({IDYES});
     int answer = MessageBoxA(nullptr, "no owner", "caption", MB_OK);
-    SeenMessageBox box = watcher.Wait();
-    EXPECT_TRUE(box.seen);
-    EXPECT_FALSE(box.pressed);
+    std::vector<SeenMessageBox> boxes = watcher.Wait();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_FALSE(boxes[0].pressed);
     EXPECT_EQ(answer, IDOK);
-    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_EQ(boxes[0].owner, nullptr);
 }
 
 } // namespace
