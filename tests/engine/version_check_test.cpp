@@ -100,9 +100,11 @@ protected:
 TEST_F(VersionCheckTest, MissingImageIsReportedWithItsPath) {
     ImageFolder images;
     images.RemoveMain();
-    MessageBoxWatcher watcher(IDOK);
+    MessageBoxWatcher watcher({IDOK});
     EXPECT_EQ(0, dialog_.RequestDriveInfo());
-    SeenMessageBox box = watcher.Wait();
+    std::vector<SeenMessageBox> boxes = watcher.Wait();
+    ASSERT_EQ(1u, boxes.size());
+    const SeenMessageBox& box = boxes[0];
     EXPECT_TRUE(box.pressed);
     EXPECT_EQ(std::string(FILE_NOT_FOUND) + "\r\n" + images.MainPath(), box.text);
     EXPECT_EQ(CAPTION, box.caption);
@@ -127,10 +129,10 @@ TEST_F(VersionCheckTest, UnreachableDriveFailsWithoutAMessage) {
         g_DriveTable[0].DriveLetter = 'E';
         g_nSelectedDrive = 0;
         c.arrange();
-        MessageBoxWatcher watcher(IDOK, NO_BOX_WAIT_MS);
+        MessageBoxWatcher watcher({IDOK}, NO_BOX_WAIT_MS);
         EXPECT_EQ(0, dialog_.RequestDriveInfo());
         EXPECT_TRUE(dialog_.IsDiscInDrive()); // a check that cannot run shows no empty drive
-        EXPECT_FALSE(watcher.Wait().seen);
+        EXPECT_THAT(watcher.Wait(), IsEmpty());
         EXPECT_EQ(nullptr, g_hDrive);
         EXPECT_TRUE(LastWorkerHasEnded());
         EXPECT_FALSE(NotificationPending(dialog_.m_hWnd));
@@ -142,12 +144,12 @@ TEST_F(VersionCheckTest, DriveInformationEndsWithTheVersionsShown) {
     ImageFolder images;
     drive_->disc.present = false;
     NotifyRecorder recorder;
-    MessageBoxWatcher watcher(IDOK, NO_BOX_WAIT_MS);
+    MessageBoxWatcher watcher({IDOK}, NO_BOX_WAIT_MS);
     ASSERT_EQ(1, dialog_.RequestDriveInfo());
     EXPECT_EQ(images.MainPath(), dialog_.m_szMainImagePath);
     EXPECT_EQ(images.SubPath(), dialog_.m_szSubImagePath);
     ASSERT_TRUE(recorder.PumpUntil(NOTIFY_DRIVE_INFO));
-    EXPECT_FALSE(watcher.Wait().seen);
+    EXPECT_THAT(watcher.Wait(), IsEmpty());
     EXPECT_EQ("KESTRAN DVD-RW  ", ControlText(dialog_, IDC_DRIVE_NAME));
     EXPECT_EQ("1.00", ControlText(dialog_, IDC_CURRENT_VERSION));
     EXPECT_EQ("1.52", ControlText(dialog_, IDC_IMAGE_VERSION));
@@ -270,11 +272,12 @@ TEST_F(VersionCheckTest, CheckShowsVersionsOrSaysWhyNot) {
         dialog_.SetDlgItemText(IDC_IMAGE_VERSION, "old");
         dialog_.SetDlgItemText(IDC_DRIVE_NAME, "old");
 
-        MessageBoxWatcher watcher(IDOK, c.boxText != nullptr ? 10000 : NO_BOX_WAIT_MS);
+        MessageBoxWatcher watcher({IDOK}, c.boxText != nullptr ? 10000 : NO_BOX_WAIT_MS);
         dialog_.CheckFirmwareVersion();
-        SeenMessageBox box = watcher.Wait();
-        ASSERT_EQ(c.boxText != nullptr, box.seen);
+        std::vector<SeenMessageBox> boxes = watcher.Wait();
+        ASSERT_EQ(c.boxText != nullptr ? 1u : 0u, boxes.size()) << ::testing::PrintToString(boxes);
         if (c.boxText != nullptr) {
+            const SeenMessageBox& box = boxes[0];
             std::string expected = c.boxText;
             if (c.image != Image::Whole)
                 expected += "\r\n" + images.MainPath();

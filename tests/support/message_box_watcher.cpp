@@ -1,6 +1,8 @@
 #include "tests/support/message_box_watcher.h"
 
 #include <algorithm>
+#include <chrono>
+#include <utility>
 
 namespace {
 
@@ -77,9 +79,19 @@ UINT IconStyleOf(HICON shown) {
     return 0;
 }
 
+// The first visible top-level message box of this process that is not among before. A box that
+// has been answered is hidden before it goes, so it is not found again.
+HWND FindNewMessageBox(const std::vector<HWND>& before) {
+    for (HWND box : DialogWindowsOfProcess()) {
+        bool isNew = std::find(before.begin(), before.end(), box) == before.end();
+        if (isNew && IsWindowVisible(box) && LooksLikeMessageBox(box))
+            return box;
+    }
+    return nullptr;
+}
+
 SeenMessageBox Describe(HWND box) {
     SeenMessageBox seen;
-    seen.seen = true;
     seen.caption = TextOf(box);
     seen.owner = GetWindow(box, GW_OWNER);
     for (HWND child : ChildrenOf(box)) {
@@ -100,45 +112,89 @@ SeenMessageBox Describe(HWND box) {
 
 } // namespace
 
-MessageBoxWatcher::MessageBoxWatcher(int buttonToPress, DWORD timeoutMs)
-    : m_buttonToPress(buttonToPress), m_timeoutMs(timeoutMs),
+std::ostream& operator<<(std::ostream& out, const SeenMessageBox& box) {
+    out << "{caption \"" << box.caption << "\", text \"" << box.text << "\", icon " << box.icon
+        << ", buttons";
+    for (int button : box.buttons)
+        out << ' ' << button;
+    return out << (box.pressed ? ", pressed}" : ", not pressed}");
+}
+
+MessageBoxWatcher::MessageBoxWatcher(std::vector<int> answers, DWORD timeoutMs)
+    : m_answers(std::move(answers)), m_timeoutMs(timeoutMs),
       m_dialogsBefore(DialogWindowsOfProcess()), m_thread(&MessageBoxWatcher::Watch, this) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
-    if (m_thread.joinable())
-        m_thread.join();
+    // As Wait: a box that comes after a failed assertion is still answered, so the test ends.
+    Wait();
 }
 
-SeenMessageBox MessageBoxWatcher::Wait() {
+std::vector<SeenMessageBox> MessageBoxWatcher::Wait() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_waitCalled = true;
+    }
+    m_wake.notify_all();
     if (m_thread.joinable())
         m_thread.join();
     return m_seen;
 }
 
-SeenMessageBox MessageBoxWatcher::StopWatching() {
-    m_stop = true;
+std::vector<SeenMessageBox> MessageBoxWatcher::StopWatching() {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
     return Wait();
 }
 
+bool MessageBoxWatcher::KeepWatching(bool seriesDone) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    bool ends = m_wake.wait_for(lock, std::chrono::milliseconds(POLL_INTERVAL_MS),
+                                [&] { return m_stop || (m_waitCalled && seriesDone); });
+    return !ends;
+}
+
+void MessageBoxWatcher::Answer(HWND box) {
+    SeenMessageBox seen = Describe(box);
+    size_t position = m_seen.size();
+    bool inSeries = position < m_answers.size();
+    seen.pressed = inSeries && std::find(seen.buttons.begin(), seen.buttons.end(),
+                                         m_answers[position]) != seen.buttons.end();
+    // Without its button, and beyond the series, a box is still answered, so that the test fails
+    // instead of waiting for ever.
+    int answer = seen.pressed            ? m_answers[position]
+                 : !seen.buttons.empty() ? seen.buttons.front()
+                                         : IDCANCEL;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+    m_seen.push_back(seen);
+}
+
 void MessageBoxWatcher::Watch() {
-    DWORD start = GetTickCount();
-    while (!m_stop && GetTickCount() - start < m_timeoutMs) {
-        for (HWND box : DialogWindowsOfProcess()) {
-            bool isNew = std::find(m_dialogsBefore.begin(), m_dialogsBefore.end(), box) ==
-                         m_dialogsBefore.end();
-            if (!isNew || !IsWindowVisible(box) || !LooksLikeMessageBox(box))
-                continue;
-            m_seen = Describe(box);
-            // Without the chosen button the box is still answered, so that the test fails
-            // instead of waiting for ever.
-            m_seen.pressed = std::find(m_seen.buttons.begin(), m_seen.buttons.end(),
-                                       m_buttonToPress) != m_seen.buttons.end();
-            int answer =
-                m_seen.pressed || m_seen.buttons.empty() ? m_buttonToPress : m_seen.buttons.front();
-            PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
-            return;
+    // Answered but not yet gone: until it goes, no other box is answered, and it is never taken
+    // again, since only a box without an answer on screen is looked for.
+    HWND answeredOnScreen = nullptr;
+    DWORD waitStart = GetTickCount();
+    for (;;) {
+        if (answeredOnScreen != nullptr &&
+            (!IsWindow(answeredOnScreen) || !IsWindowVisible(answeredOnScreen))) {
+            answeredOnScreen = nullptr;
+            waitStart = GetTickCount();
         }
-        Sleep(POLL_INTERVAL_MS);
+        if (answeredOnScreen == nullptr) {
+            HWND box = FindNewMessageBox(m_dialogsBefore);
+            if (box != nullptr) {
+                Answer(box);
+                answeredOnScreen = box;
+                waitStart = GetTickCount();
+            }
+        }
+        if (GetTickCount() - waitStart >= m_timeoutMs)
+            return;
+        bool seriesDone = m_seen.size() >= m_answers.size() && answeredOnScreen == nullptr;
+        if (!KeepWatching(seriesDone))
+            return;
     }
 }

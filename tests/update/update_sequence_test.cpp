@@ -32,6 +32,7 @@ namespace {
 
 using namespace sim;
 using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
 
 using TransportMaker = std::unique_ptr<TestTransport> (*)();
 
@@ -221,16 +222,17 @@ protected:
         strncpy(g_szSubImagePath, sub.c_str(), IMAGE_PATH_SIZE - 1);
     }
 
-    // Runs routine on this thread with a watcher ready to answer one box with OK.
-    int RunWatched(const std::function<int()>& routine, SeenMessageBox& box) {
-        MessageBoxWatcher watcher(IDOK);
+    // Runs routine on this thread with a watcher ready to answer one box with OK (and any box
+    // beyond it with its first button); boxes receives every box shown.
+    int RunWatched(const std::function<int()>& routine, std::vector<SeenMessageBox>& boxes) {
+        MessageBoxWatcher watcher({IDOK});
         int result = routine();
-        box = watcher.StopWatching();
+        boxes = watcher.StopWatching();
         return result;
     }
 
-    int RunSequence(SeenMessageBox& box) {
-        return RunWatched([this] { return RunUpdateSequence(&dialog_); }, box);
+    int RunSequence(std::vector<SeenMessageBox>& boxes) {
+        return RunWatched([this] { return RunUpdateSequence(&dialog_); }, boxes);
     }
 
     // The WM_UPDATER_NOTIFY messages posted to the dialog since the last call.
@@ -242,8 +244,9 @@ protected:
         return {};
     }
 
-    void ExpectErrorBox(const SeenMessageBox& box, const std::string& text) {
-        EXPECT_TRUE(box.seen);
+    void ExpectErrorBox(const std::vector<SeenMessageBox>& boxes, const std::string& text) {
+        ASSERT_EQ(1u, boxes.size()) << ::testing::PrintToString(boxes);
+        const SeenMessageBox& box = boxes[0];
         EXPECT_EQ(text, box.text);
         EXPECT_EQ("firmware updater", box.caption);
         EXPECT_EQ(UINT(MB_ICONERROR), box.icon);
@@ -273,9 +276,9 @@ protected:
 
 TEST_P(UpdateSequenceTest, FullRunSendsBothImagesAndTheDriveTakesTheNewFirmware) {
     Place(SimDrive::Kestran());
-    SeenMessageBox box;
-    EXPECT_EQ(1, RunSequence(box));
-    EXPECT_FALSE(box.seen) << box.text;
+    std::vector<SeenMessageBox> boxes;
+    EXPECT_EQ(1, RunSequence(boxes));
+    EXPECT_THAT(boxes, IsEmpty());
     EXPECT_THAT(Posted(), ElementsAreArray(Expected(PROGRESS_POSTED)));
 
     const Journal journal = Received();
@@ -306,9 +309,9 @@ TEST_P(UpdateSequenceTest, DriveAlreadyOpenGetsNoUnlockBeforeTheSubImage) {
     SimDrive drive = SimDrive::Kestran();
     drive.SetDownloadState(' ');
     Place(drive);
-    SeenMessageBox box;
-    EXPECT_EQ(1, RunSequence(box));
-    EXPECT_FALSE(box.seen) << box.text;
+    std::vector<SeenMessageBox> boxes;
+    EXPECT_EQ(1, RunSequence(boxes));
+    EXPECT_THAT(boxes, IsEmpty());
     EXPECT_THAT(Posted(), ElementsAreArray(Expected(PROGRESS_POSTED)));
     EXPECT_THAT(StepsOf(Received()), ElementsAreArray(FullRun(ALREADY_OPEN)));
 }
@@ -451,15 +454,15 @@ TEST_P(UpdateSequenceTest, EveryEarlyEndIsReportedAndNothingFollowsIt) {
         c.drive(drive);
         Place(drive);
 
-        SeenMessageBox box;
-        EXPECT_EQ(c.result, RunSequence(box));
+        std::vector<SeenMessageBox> boxes;
+        EXPECT_EQ(c.result, RunSequence(boxes));
         std::string expected = c.message;
         if (expected == FILE_OPEN_ERROR)
             expected += images_.SubImagePath();
         if (expected.empty()) {
-            EXPECT_FALSE(box.seen) << box.text;
+            EXPECT_THAT(boxes, IsEmpty());
         } else {
-            ExpectErrorBox(box, expected);
+            ExpectErrorBox(boxes, expected);
         }
         std::vector<Step> expectedSteps = FullRun();
         expectedSteps.resize(c.stepsReceived);
@@ -487,9 +490,9 @@ TEST_P(UpdateSequenceTest, ShortReadStopsTheDownloadBeforeTheIncompleteChunk) {
         SCOPED_TRACE(c.name);
         c.shorten(images_);
         Place(SimDrive::Kestran());
-        SeenMessageBox box;
-        EXPECT_EQ(0, RunWatched([&] { return c.download(&dialog_); }, box));
-        EXPECT_FALSE(box.seen) << box.text;
+        std::vector<SeenMessageBox> boxes;
+        EXPECT_EQ(0, RunWatched([&] { return c.download(&dialog_); }, boxes));
+        EXPECT_THAT(boxes, IsEmpty());
         std::vector<Step> expected = {STATE_READ, UNLOCK};
         AddChunks(expected, c.bufferId, c.chunksSent);
         EXPECT_THAT(StepsOf(Received()), ElementsAreArray(expected));
