@@ -70,6 +70,9 @@ SimReply SimDownload::ImageChunk(const SimCommand& command, uint8_t& state, Imag
     if (Field24(command, 6) != IMAGE_CHUNK_SIZE || command.dataOut.size() != IMAGE_CHUNK_SIZE ||
         offset >= imageSize)
         return CheckCondition(SENSE_INVALID_FIELD_IN_CDB);
+    // A chunk at offset 0 starts the image again, as after an interrupted download.
+    if (state == DOWNLOAD_OPEN && offset == 0)
+        received = 0;
     if (state != DOWNLOAD_OPEN || offset != received)
         return CheckCondition(SENSE_COMMAND_SEQUENCE_ERROR);
     if (image == Image::Main && offset == 0)

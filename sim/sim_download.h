@@ -10,7 +10,8 @@
 // locked drive. An unlock while open, after all 51 chunks of a main image whose header names this
 // drive, commits it: the drive then reports the image's version and date and locks ('L'). After an
 // incomplete or foreign main image the byte stays a space. The sub image goes to buffer 0xFE in 4
-// chunks, the main image to buffer 0xF0 in 51 chunks, each chunk 0x8000 bytes at the next offset.
+// chunks, the main image to buffer 0xF0 in 51 chunks, each chunk 0x8000 bytes at the next offset;
+// a chunk at offset 0 while open starts that image again (a host retrying after a failure).
 // A wrong unlock list ends with 05/26/00; a chunk while locked or out of order with 05/2C/00; a
 // wrong mode, length or buffer with 05/24/00. Nothing is rolled back.
 

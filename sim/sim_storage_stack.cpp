@@ -144,6 +144,11 @@ SimDrive* SimStorageStack::DriveForPath(LPCSTR path) {
     return drive.present ? &drive : nullptr;
 }
 
+void SimStorageStack::Unplug(char letter) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    drives_.at(letter)->present = false;
+}
+
 HANDLE SimStorageStack::Open(LPCSTR path, DWORD access, DWORD shareMode, DWORD disposition,
                              DWORD flagsAndAttributes) {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -53,6 +53,8 @@ public:
     void Reset();
     SimDrive& Attach(char letter, SimDrive drive);
     SimDrive& Drive(char letter);
+    // The device of letter goes, as an unplugged drive: opens and requests fail from now on.
+    void Unplug(char letter);
 
     std::vector<OpenCall> OpenCalls() const;
     std::vector<PassThroughCall> PassThroughCalls() const;

@@ -27,13 +27,6 @@ LRESULT CALLBACK RecordNotification(int code, WPARAM removal, LPARAM message) {
     return CallNextHookEx(nullptr, code, removal, message);
 }
 
-// Writes both images into the folder and names it, for the current directory that follows.
-const std::string& WrittenImages(const FirmwareFolder& files, const MainImageHeader& header) {
-    files.WriteMainImage(MakeMainImage(header));
-    files.WriteSubImage(MakeSubImage());
-    return files.Path();
-}
-
 } // namespace
 
 BEGIN_MESSAGE_MAP(IdleUpdaterDlg, CUpdaterDlg)
@@ -101,11 +94,4 @@ bool NotifyRecorder::PumpUntil(WPARAM what, DWORD timeoutMs) const {
 bool NotificationPending(HWND window) {
     MSG msg;
     return PeekMessageA(&msg, window, WM_UPDATER_NOTIFY, WM_UPDATER_NOTIFY, PM_NOREMOVE) != 0;
-}
-
-ImageFolder::ImageFolder(const MainImageHeader& header)
-    : m_files("engine_images"), m_header(header), m_current(WrittenImages(m_files, header)) {}
-
-void ImageFolder::TruncateMain(DWORD length) const {
-    m_files.WriteMainImage(MakeMainImage(m_header, length));
 }

@@ -61,24 +61,6 @@ private:
 // True when a WM_UPDATER_NOTIFY waits in this thread's queue for window.
 bool NotificationPending(HWND window);
 
-// The main and sub image in a new folder, which is the current directory while the object lives.
-class ImageFolder {
-public:
-    explicit ImageFolder(const MainImageHeader& header = {});
-    ImageFolder(const ImageFolder&) = delete;
-    ImageFolder& operator=(const ImageFolder&) = delete;
-
-    std::string MainPath() const { return m_files.MainImagePath(); }
-    std::string SubPath() const { return m_files.SubImagePath(); }
-    void RemoveMain() const { m_files.RemoveMainImage(); }
-    void TruncateMain(DWORD length) const;
-
-private:
-    FirmwareFolder m_files;
-    MainImageHeader m_header;
-    ScopedCurrentDirectory m_current;
-};
-
 // The dialogs as the engine sees them: their windows, starters, scans and requests, but not
 // their start or their reactions beyond the protocol's receiving side (the device closed on a
 // final message; the version check on NOTIFY_DRIVE_INFO), so that a test drives the engine step

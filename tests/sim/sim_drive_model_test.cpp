@@ -206,6 +206,17 @@ TEST_F(DriveModelTest, RefusedDownloadCommandsKeepTheState) {
     }
 }
 
+// A host that retries after a failure sends the image from its first chunk again.
+TEST_F(DriveModelTest, AChunkAtOffsetZeroStartsTheImageAgain) {
+    ASSERT_EQ(SCSI_STATUS_GOOD, Unlock().status);
+    ASSERT_EQ(SCSI_STATUS_GOOD, SendChunks(BUFFER_ID_MAIN_IMAGE, MainImage(), 0, 7).status);
+    ASSERT_EQ(SCSI_STATUS_GOOD, SendChunks(BUFFER_ID_MAIN_IMAGE, MainImage(), 0, 51).status);
+    EXPECT_EQ(MAIN_IMAGE_SIZE, drive_.download.mainReceived);
+    EXPECT_EQ(SCSI_STATUS_GOOD, Unlock().status);
+    EXPECT_EQ(DOWNLOAD_LOCKED, drive_.DownloadState());
+    EXPECT_EQ("1.52", InquiryText(32, 4));
+}
+
 TEST_F(DriveModelTest, FaultCanAimAtOneChunkOffset) {
     drive_.faults.push_back(Fault::CheckCondition(OP_WRITE_BUFFER, {0x03, 0x0C, 0x00})
                                 .OnBuffer(BUFFER_ID_MAIN_IMAGE)

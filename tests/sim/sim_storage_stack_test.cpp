@@ -160,4 +160,29 @@ TEST_F(SimStorageStackTest, OtherControlCodesAreNotSupported) {
     EXPECT_EQ(DWORD(ERROR_INVALID_FUNCTION), GetLastError());
 }
 
+// A drive unplugged, at once or after a number of opens: nothing opens or answers any more.
+TEST_F(SimStorageStackTest, AGoneDeviceNeitherOpensNorAnswers) {
+    const struct {
+        const char* name;
+        std::function<void(SimStorageStack&)> removal;
+        int opensThatWork;
+    } cases[] = {
+        {"unplugged", [](SimStorageStack& stack) { stack.Unplug('E'); }, 0},
+        {"gone after two opens",
+         [](SimStorageStack& stack) { stack.Drive('E').opensBeforeGone = 2; }, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.removal(Stack());
+        for (int open = 0; open <= c.opensThatWork; ++open) {
+            HANDLE handle =
+                SysOpenDevice("\\\\.\\E:", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            EXPECT_EQ(open < c.opensThatWork, handle != INVALID_HANDLE_VALUE) << open;
+        }
+        Block block = ReadIdRequest();
+        EXPECT_FALSE(Send(block));
+        SetUp();
+    }
+}
+
 } // namespace

@@ -30,6 +30,13 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
         throw std::runtime_error("cannot write " + path);
 }
 
+// Writes both images into the folder and names it, for the current directory that follows.
+const std::string& WrittenImages(const FirmwareFolder& files, const MainImageHeader& header) {
+    files.WriteMainImage(MakeMainImage(header));
+    files.WriteSubImage(MakeSubImage());
+    return files.Path();
+}
+
 } // namespace
 
 std::vector<uint8_t> MakeMainImage(const MainImageHeader& header, size_t size) {
@@ -68,4 +75,11 @@ void FirmwareFolder::RemoveMainImage() const {
 
 void FirmwareFolder::RemoveSubImage() const {
     DeleteFileA(SubImagePath().c_str());
+}
+
+ImageFolder::ImageFolder(const MainImageHeader& header)
+    : m_files("images"), m_header(header), m_current(WrittenImages(m_files, header)) {}
+
+void ImageFolder::TruncateMain(DWORD length) const {
+    m_files.WriteMainImage(MakeMainImage(m_header, length));
 }

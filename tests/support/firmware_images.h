@@ -3,6 +3,8 @@
 // sub image, in a folder of their own. The real images are not the project's to ship; these carry
 // a byte pattern that differs from chunk to chunk, so a chunk sent at the wrong offset shows.
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,4 +43,22 @@ public:
 
 private:
     TestFolder m_folder;
+};
+
+// The main and sub image in a new folder, which is the current directory while the object lives.
+class ImageFolder {
+public:
+    explicit ImageFolder(const MainImageHeader& header = {});
+    ImageFolder(const ImageFolder&) = delete;
+    ImageFolder& operator=(const ImageFolder&) = delete;
+
+    std::string MainPath() const { return m_files.MainImagePath(); }
+    std::string SubPath() const { return m_files.SubImagePath(); }
+    void RemoveMain() const { m_files.RemoveMainImage(); }
+    void TruncateMain(DWORD length) const;
+
+private:
+    FirmwareFolder m_files;
+    MainImageHeader m_header;
+    ScopedCurrentDirectory m_current;
 };
