@@ -114,11 +114,16 @@ bool SystemCloseEnabledOf(HWND dialog) {
 
 LRESULT CALLBACK NoteEnable(int code, WPARAM sent, LPARAM message) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(message);
-    if (code == HC_ACTION && call->message == WM_ENABLE &&
+    // The dialog's own controls only, not the parts a combo box is made of.
+    HWND parent = code == HC_ACTION ? GetParent(call->hwnd) : nullptr;
+    char parentClass[16] = {};
+    if (parent != nullptr)
+        GetClassNameA(parent, parentClass, sizeof parentClass);
+    if (call->message == WM_ENABLE && std::string(parentClass) == "#32770" &&
         (GetWindowLongA(call->hwnd, GWL_STYLE) & WS_CHILD) != 0) {
         std::lock_guard<std::mutex> guard(g_enableLock);
-        g_enableSteps.push_back({GetDlgCtrlID(call->hwnd), call->wParam != 0,
-                                 SystemCloseEnabledOf(GetAncestor(call->hwnd, GA_ROOT))});
+        g_enableSteps.push_back(
+            {GetDlgCtrlID(call->hwnd), call->wParam != 0, SystemCloseEnabledOf(parent)});
     }
     return CallNextHookEx(nullptr, code, sent, message);
 }

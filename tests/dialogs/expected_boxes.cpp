@@ -37,6 +37,8 @@ ExpectedBox ExpectedOf(Box box, const BoxDetail& detail) {
     case Box::CommandError:
         return {
             TextOf(IDS_COMMAND_ERROR_STOPPED) + "\r\nCommand    : ", MB_ICONERROR, {IDOK}, true};
+    case Box::CloseFirst:
+        return {TextOf(IDS_CLOSE_UPDATER_FIRST), MB_ICONWARNING, {IDOK}};
     case Box::ImagePathTooLong:
         return {TextOf(IDS_FILE_OPEN_ERROR) + detail.mainImagePath, MB_ICONWARNING, {IDOK}};
     }

@@ -10,16 +10,17 @@
 #include "tests/support/message_box_watcher.h"
 
 enum class Box {
-    Notice,          // 113, Yes and No
-    NoDrive,         // 102
-    MoreThanOne,     // 127
-    ImageMissing,    // 114, "\r\n" and the main image's path
-    NotNewer,        // 121
-    DiscInDrive,     // 123, OK and Cancel
-    UpdateFailed,    // 116
-    Restart,         // 109, system-modal
-    CommandError,    // 119 and the command report
-    ImagePathTooLong // 120 and the path
+    Notice,           // 113, Yes and No
+    NoDrive,          // 102
+    MoreThanOne,      // 127
+    ImageMissing,     // 114, "\r\n" and the main image's path
+    NotNewer,         // 121
+    DiscInDrive,      // 123, OK and Cancel
+    UpdateFailed,     // 116
+    Restart,          // 109, system-modal
+    CommandError,     // 119 and the command report
+    ImagePathTooLong, // 120 and the path
+    CloseFirst        // 115, the end of the session refused
 };
 
 struct BoxDetail {

@@ -261,4 +261,275 @@ TEST(UpdaterDialogStart, ScreenSaverThatWasOffStaysOff) {
     ReleaseUpdaterMutex();
 }
 
+// The controls that an update holds: "update", "close", the drive list and the system-menu close.
+std::vector<bool> HeldControls(const DialogUser& user) {
+    return {user.Enabled(IDC_UPDATE), user.Enabled(IDCANCEL), user.Enabled(IDC_DRIVE_LIST),
+            user.SystemCloseEnabled()};
+}
+const std::vector<bool> ALL_HELD = {false, false, false, false};
+const std::vector<bool> ALL_FREE = {true, true, true, true};
+
+bool Restarted() {
+    return !sim::SimRestart::Instance().Calls().empty();
+}
+
+// The main image goes slowly enough for the user to see the progress dialog.
+SimDrive WithSlowMainImage(SimDrive drive = WithoutDisc()) {
+    drive.faults.push_back(
+        Fault::Slow(WRITE_BUFFER, 700).OnBuffer(sim::BUFFER_ID_MAIN_IMAGE).AtOffset(0));
+    return drive;
+}
+
+std::vector<int> AnswersUntilTheRestart() {
+    if (TransportOfThisRun() == Transport::Aspi)
+        return {IDYES}; // Windows 9x restarts at once, without a word
+    return {IDYES, IDOK};
+}
+
+std::vector<Box> BoxesUntilTheRestart() {
+    if (TransportOfThisRun() == Transport::Aspi)
+        return {Box::Notice};
+    return {Box::Notice, Box::Restart};
+}
+
+struct UpdateSeen {
+    std::vector<bool> whileRunning;
+    std::vector<bool> afterRestart;
+    bool progressShown = false;
+    bool progressGone = false;
+};
+
+// Ready, "update", and the update to its end; the user then closes the dialog as a restart
+// would have ended it.
+UpdateSeen UpdateToTheRestart(DialogUser& user, const std::function<void()>& beforeClosing = {}) {
+    UpdateSeen seen;
+    EXPECT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
+    user.Click(IDC_UPDATE);
+    EXPECT_TRUE(user.WaitFor([&] { return !user.Enabled(IDC_UPDATE); }));
+    seen.whileRunning = HeldControls(user);
+    seen.progressShown = user.WaitFor([] { return VisibleProgressDialog() != nullptr; });
+    EXPECT_TRUE(user.WaitFor(Restarted, 60000));
+    seen.progressGone = user.WaitFor([] { return VisibleProgressDialog() == nullptr; });
+    user.Settle();
+    seen.afterRestart = HeldControls(user);
+    if (beforeClosing)
+        beforeClosing();
+    user.Send(WM_COMMAND, IDCANCEL);
+    return seen;
+}
+
+TEST(UpdaterDialogUpdate, TheDriveTakesTheImageAndWindowsIsRestarted) {
+    DialogScene scene;
+    scene.AddDrive(WithSlowMainImage());
+    ModalRun run;
+    UpdateSeen seen;
+    std::vector<SeenMessageBox> boxes;
+    {
+        WatchedUpdaterDlg dialog;
+        MessageBoxWatcher watcher(AnswersUntilTheRestart(), BOX_TIMEOUT_MS);
+        run = RunModal(dialog, [&](DialogUser& user) { seen = UpdateToTheRestart(user); });
+        boxes = watcher.Wait();
+        EXPECT_EQ(nullptr, g_pIndicator);
+    }
+    ExpectBoxes(BoxesUntilTheRestart(), boxes, run.window);
+    EXPECT_TRUE(run.userDone);
+    EXPECT_EQ(ALL_HELD, seen.whileRunning);
+    // Nothing is given back before the restart.
+    EXPECT_EQ(ALL_HELD, seen.afterRestart);
+    EXPECT_TRUE(seen.progressShown);
+    EXPECT_TRUE(seen.progressGone);
+
+    const std::vector<sim::RestartCall> restarts = sim::SimRestart::Instance().Calls();
+    ASSERT_EQ(1u, restarts.size());
+    EXPECT_EQ(UINT(EWX_REBOOT | EWX_FORCE), restarts[0].flags);
+    EXPECT_EQ(0u, restarts[0].reason);
+    EXPECT_TRUE(restarts[0].accepted);
+    EXPECT_EQ(TransportOfThisRun() == Transport::PassThrough, restarts[0].privilegeEnabled);
+    const SimDrive drive = scene.Drive(0);
+    EXPECT_EQ("1.52", drive.identity.revision);
+    EXPECT_EQ(sim::DOWNLOAD_LOCKED, drive.DownloadState());
+}
+
+// A failed update gives the controls back (system-menu close, "update", "close", drive list, in
+// this order), closes the progress dialog and says so; "update" again, with the same inputs, then
+// succeeds.
+TEST(UpdaterDialogUpdate, AfterAFailureTheControlsComeBackAndUpdateAgainSucceeds) {
+    DialogScene scene;
+    SimDrive drive = WithSlowMainImage();
+    drive.faults.push_back(Fault::CheckCondition(WRITE_BUFFER, {0x03, 0x0C, 0x00})
+                               .OnBuffer(sim::BUFFER_ID_MAIN_IMAGE)
+                               .AtOffset(0x18000));
+    scene.AddDrive(drive);
+    std::vector<int> answers = {IDYES, IDOK /* command error */, IDOK /* 116 */};
+    if (TransportOfThisRun() == Transport::PassThrough)
+        answers.push_back(IDOK); // 109, after the second update
+    EnableRecorder enabling;
+    ModalRun run;
+    bool progressShown = false;
+    bool progressGoneAfterFailure = false;
+    std::vector<bool> afterFailure;
+    std::vector<EnableRecorder::Step> givenBack;
+    std::vector<SeenMessageBox> boxes;
+    {
+        WatchedUpdaterDlg dialog;
+        MessageBoxWatcher watcher(answers, BOX_TIMEOUT_MS);
+        run = RunModal(dialog, [&](DialogUser& user) {
+            ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
+            enabling.Clear();
+            user.Click(IDC_UPDATE);
+            progressShown = user.WaitFor([] { return VisibleProgressDialog() != nullptr; });
+            ASSERT_TRUE(user.WaitFor([&] { return user.Enabled(IDC_UPDATE); }, 60000));
+            progressGoneAfterFailure =
+                user.WaitFor([] { return VisibleProgressDialog() == nullptr; });
+            user.Settle();
+            afterFailure = HeldControls(user);
+            givenBack = enabling.Steps();
+            UpdateToTheRestart(user);
+        });
+        boxes = watcher.Wait();
+    }
+    std::vector<Box> expected = {Box::Notice, Box::CommandError, Box::UpdateFailed};
+    if (TransportOfThisRun() == Transport::PassThrough)
+        expected.push_back(Box::Restart);
+    ExpectBoxes(expected, boxes, run.window);
+    EXPECT_TRUE(run.userDone);
+    EXPECT_TRUE(progressShown);
+    EXPECT_TRUE(progressGoneAfterFailure);
+    EXPECT_EQ(ALL_FREE, afterFailure);
+
+    std::vector<int> enabledAgain;
+    for (const EnableRecorder::Step& step : givenBack) {
+        if (step.enabled && (step.controlId == IDC_UPDATE || step.controlId == IDCANCEL ||
+                             step.controlId == IDC_DRIVE_LIST)) {
+            enabledAgain.push_back(step.controlId);
+            EXPECT_TRUE(step.systemCloseEnabled) << "the system-menu close comes back first";
+        }
+    }
+    EXPECT_THAT(enabledAgain, ElementsAre(IDC_UPDATE, IDCANCEL, IDC_DRIVE_LIST));
+    EXPECT_EQ("1.52", scene.Drive(0).identity.revision);
+    EXPECT_EQ(1u, sim::SimRestart::Instance().Calls().size());
+}
+
+// The end of the session is refused, with text 115, until an update has succeeded; suspending is
+// refused always; Escape does nothing.
+TEST(UpdaterDialogRefusals, SessionEndUntilTheUpdateSucceededAndSuspendAlways) {
+    DialogScene scene;
+    scene.AddDrive(WithoutDisc());
+    std::vector<int> answers = {IDYES, IDOK};
+    std::vector<Box> expected = {Box::Notice, Box::CloseFirst};
+    if (TransportOfThisRun() == Transport::PassThrough) {
+        answers.push_back(IDOK);
+        expected.push_back(Box::Restart);
+    }
+    LRESULT endBefore = -1;
+    LRESULT endAfter = -1;
+    std::vector<LRESULT> suspend;
+    bool visibleAfterEscape = false;
+    ModalRun run;
+    std::vector<SeenMessageBox> boxes;
+    {
+        WatchedUpdaterDlg dialog;
+        MessageBoxWatcher watcher(answers, BOX_TIMEOUT_MS);
+        run = RunModal(dialog, [&](DialogUser& user) {
+            ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
+            user.PressKey(VK_ESCAPE);
+            visibleAfterEscape = IsWindowVisible(user.Dialog()) != FALSE;
+            endBefore = user.Send(WM_QUERYENDSESSION, 0, 0);
+            suspend = {user.Send(WM_POWERBROADCAST, PBT_APMQUERYSUSPEND),
+                       user.Send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND)};
+            UpdateToTheRestart(user, [&] { endAfter = user.Send(WM_QUERYENDSESSION, 0, 0); });
+        });
+        boxes = watcher.Wait();
+    }
+    ExpectBoxes(expected, boxes, run.window);
+    EXPECT_TRUE(visibleAfterEscape);
+    EXPECT_EQ(FALSE, endBefore);
+    EXPECT_EQ(TRUE, endAfter);
+    ASSERT_EQ(2u, suspend.size());
+    EXPECT_EQ(BROADCAST_QUERY_DENY, suspend[0]);
+    EXPECT_NE(BROADCAST_QUERY_DENY, suspend[1]) << "another power event takes its normal way";
+}
+
+// From "update" to the update's final message nothing ends the dialog: not Escape, not Enter,
+// not the OK or Cancel command, not WM_CLOSE, not a system close sent or posted from outside.
+TEST(UpdaterDialogRefusals, NothingEndsARunningUpdate) {
+    DialogScene scene;
+    SimDrive drive = WithoutDisc();
+    drive.faults.push_back(
+        Fault::Slow(WRITE_BUFFER, 1500).OnBuffer(sim::BUFFER_ID_SUB_IMAGE).AtOffset(0));
+    scene.AddDrive(drive);
+    bool updatingThroughout = false;
+    UpdateSeen seen;
+    ModalRun run;
+    std::vector<SeenMessageBox> boxes;
+    {
+        WatchedUpdaterDlg dialog;
+        MessageBoxWatcher watcher(AnswersUntilTheRestart(), BOX_TIMEOUT_MS);
+        run = RunModal(dialog, [&](DialogUser& user) {
+            ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
+            user.Click(IDC_UPDATE);
+            ASSERT_TRUE(user.WaitFor([&] { return !user.Enabled(IDC_UPDATE); }));
+            user.PressKey(VK_ESCAPE);
+            user.PressKey(VK_RETURN);
+            user.Post(WM_COMMAND, IDOK);
+            user.Post(WM_COMMAND, IDCANCEL);
+            user.Post(WM_CLOSE);
+            user.Post(WM_SYSCOMMAND, SC_CLOSE);
+            user.Send(WM_SYSCOMMAND, SC_CLOSE);
+            user.Settle();
+            updatingThroughout = IsWindowVisible(user.Dialog()) && !Restarted();
+            EXPECT_TRUE(user.WaitFor(Restarted, 60000));
+            user.Settle();
+            user.Send(WM_COMMAND, IDCANCEL);
+        });
+        boxes = watcher.Wait();
+    }
+    EXPECT_TRUE(updatingThroughout);
+    // The dialog lived to the final message: it restarted Windows.
+    ExpectBoxes(BoxesUntilTheRestart(), boxes, run.window);
+    EXPECT_EQ(1u, sim::SimRestart::Instance().Calls().size());
+    EXPECT_EQ(IDCANCEL, run.result);
+}
+
+TEST(UpdaterDialogSystemMenu, TheVersionBoxItemOpensTheVersionBox) {
+    DialogScene scene;
+    scene.AddDrive(WithoutDisc());
+    std::string item;
+    UINT separator = 0;
+    HICON icons[3] = {};
+    ModalRun run;
+    std::vector<SeenMessageBox> boxes;
+    {
+        WatchedUpdaterDlg dialog;
+        MessageBoxWatcher watcher({IDYES, IDOK}, BOX_TIMEOUT_MS);
+        run = RunModal(dialog, [&](DialogUser& user) {
+            ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
+            HMENU menu = GetSystemMenu(user.Dialog(), FALSE);
+            char text[128] = {};
+            GetMenuStringA(menu, IDM_ABOUTBOX, text, sizeof text, MF_BYCOMMAND);
+            item = text;
+            separator = GetMenuState(menu, GetMenuItemCount(menu) - 2, MF_BYPOSITION);
+            icons[0] = reinterpret_cast<HICON>(user.Send(WM_GETICON, ICON_BIG));
+            icons[1] = reinterpret_cast<HICON>(user.Send(WM_GETICON, ICON_SMALL));
+            icons[2] = reinterpret_cast<HICON>(user.Send(WM_QUERYDRAGICON));
+            user.Post(WM_SYSCOMMAND, IDM_ABOUTBOX);
+            ASSERT_TRUE(user.WaitFor([] { return VisibleProgressDialog() == nullptr; }));
+            user.Settle();
+            user.Click(IDCANCEL);
+        });
+        boxes = watcher.Wait();
+    }
+    EXPECT_EQ(TextOf(IDS_ABOUT_MENU_ITEM), item);
+    EXPECT_NE(0u, separator & MF_SEPARATOR);
+    HICON appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP_ICON));
+    EXPECT_EQ(appIcon, icons[0]);
+    EXPECT_EQ(appIcon, icons[1]);
+    EXPECT_EQ(appIcon, icons[2]);
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ("veriosn info firmware updater", boxes[1].caption);
+    EXPECT_EQ("TRELMAST_GUI.EXE version 1.03", boxes[1].text);
+    EXPECT_EQ(std::vector<int>({IDOK}), boxes[1].buttons);
+    EXPECT_EQ(IDCANCEL, run.result);
+}
+
 } // namespace
