@@ -258,6 +258,8 @@ void DialogUser::Select(int index) const {
     HWND list = GetDlgItem(m_dialog, IDC_DRIVE_LIST);
     SendMessageA(list, CB_SETCURSEL, index, 0);
     Post(WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    // A user's next pick comes after the dialog has seen this one.
+    Settle();
 }
 
 LRESULT DialogUser::Send(UINT message, WPARAM wParam, LPARAM lParam) const {

@@ -89,7 +89,8 @@ public:
     bool SystemCloseEnabled() const;
     // Clicks a button as the mouse would: the button's notification, posted.
     void Click(int controlId) const;
-    // Picks entry `index` of the drive list as the user would.
+    // Picks entry `index` of the drive list as the user would, and waits until the dialog has
+    // taken the change.
     void Select(int index) const;
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -530,6 +531,135 @@ TEST(UpdaterDialogSystemMenu, TheVersionBoxItemOpensTheVersionBox) {
     EXPECT_EQ("TRELMAST_GUI.EXE version 1.03", boxes[1].text);
     EXPECT_EQ(std::vector<int>({IDOK}), boxes[1].buttons);
     EXPECT_EQ(IDCANCEL, run.result);
+}
+
+// The drive's device cannot be opened for the update: no worker runs, so no final message will
+// come; the dialog gives everything back at once, as after a failed update.
+TEST(UpdaterDialogDecisions, AnUpdateThatCannotStartIsAFailedUpdate) {
+    if (TransportOfThisRun() != Transport::PassThrough)
+        GTEST_SKIP() << "only pass-through opens a device";
+    DialogScene scene;
+    scene.AddDrive(WithoutDisc());
+    std::vector<bool> afterClick;
+    ModalRun run;
+    std::vector<SeenMessageBox> boxes;
+    {
+        WatchedUpdaterDlg dialog;
+        MessageBoxWatcher watcher({IDYES, IDOK}, BOX_TIMEOUT_MS);
+        run = RunModal(dialog, [&](DialogUser& user) {
+            ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
+            scene.Unplug(0);
+            user.Click(IDC_UPDATE);
+            user.Settle();
+            afterClick = HeldControls(user);
+            user.Click(IDCANCEL);
+        });
+        boxes = watcher.Wait();
+    }
+    ExpectBoxes({Box::Notice, Box::UpdateFailed}, boxes, run.window);
+    EXPECT_EQ(ALL_FREE, afterClick);
+    EXPECT_EQ(IDCANCEL, run.result);
+    EXPECT_THAT(scene.Received(0), ElementsAreArray(START_TO_READY));
+}
+
+// One drive-information read at a time: a selection made while a read runs is read once it has
+// reported, and only the latest selection's versions are shown.
+TEST(UpdaterDialogDecisions, SelectionChangesWhileAReadRunsShowOnlyTheLatest) {
+    DialogScene scene;
+    scene.AddDrive(WithoutDisc());
+    SimDrive slow = WithRevision("1.10");
+    slow.faults.push_back(Fault::Slow(INQUIRY, 1500).OnOccurrence(2)); // its first read
+    scene.AddDrive(slow);
+    std::vector<std::string> shown;
+    ModalRun run;
+    std::vector<SeenMessageBox> boxes;
+    {
+        WatchedUpdaterDlg dialog;
+        MessageBoxWatcher watcher({IDYES}, BOX_TIMEOUT_MS);
+        run = RunModal(dialog, [&](DialogUser& user) {
+            ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
+            user.Select(1);
+            user.Select(0);
+            // The first drive is read again once the slow read of the second has reported, and
+            // its disc check follows.
+            const size_t checksOfTheFirst = 2;
+            ASSERT_TRUE(user.WaitFor([&] {
+                shown.push_back(user.Text(IDC_CURRENT_VERSION));
+                const std::vector<uint8_t> first = scene.Received(0);
+                return static_cast<size_t>(std::count(first.begin(), first.end(), DISC_INFO)) ==
+                       2 * checksOfTheFirst;
+            }));
+            user.Settle();
+            shown.push_back(user.Text(IDC_CURRENT_VERSION));
+            user.Click(IDCANCEL);
+        });
+        boxes = watcher.Wait();
+    }
+    ExpectBoxes({Box::Notice}, boxes, run.window);
+    EXPECT_THAT(shown, ::testing::Each(std::string("1.00")));
+    EXPECT_THAT(scene.Received(0),
+                ElementsAre(READ_BUFFER, INQUIRY, INQUIRY, DISC_INFO, TRACK_INFO, DISC_INFO,
+                            INQUIRY, DISC_INFO, TRACK_INFO, DISC_INFO));
+    // The second drive's read came, and was not followed by a version check of its own.
+    EXPECT_THAT(scene.Received(1), ElementsAre(READ_BUFFER, INQUIRY, INQUIRY));
+    EXPECT_EQ(0, sim::SimStorageStack::Instance().ClosesWhileBusy());
+}
+
+// A path that does not fit the shared 500-character fields is refused before anything is
+// disabled or sent.
+TEST(UpdaterDialogDecisions, AnImagePathTooLongForTheSharedFieldsIsRefused) {
+    DialogScene scene;
+    scene.AddDrive(WithoutDisc());
+    const std::string longPath = "C:\\" + std::string(IMAGE_PATH_SIZE, 'd') + "\\Q4830251.520";
+    std::vector<bool> afterClick;
+    ModalRun run;
+    std::vector<SeenMessageBox> boxes;
+    {
+        WatchedUpdaterDlg dialog;
+        MessageBoxWatcher watcher({IDYES, IDOK}, BOX_TIMEOUT_MS);
+        run = RunModal(dialog, [&](DialogUser& user) {
+            ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
+            user.Settle();
+            std::strcpy(dialog.m_szMainImagePath, longPath.c_str());
+            std::strcpy(dialog.m_szSubImagePath, longPath.c_str());
+            user.Click(IDC_UPDATE);
+            user.Settle();
+            afterClick = HeldControls(user);
+            user.Click(IDCANCEL);
+        });
+        boxes = watcher.Wait();
+        EXPECT_STREQ("", g_szMainImagePath);
+    }
+    ExpectBoxes({Box::Notice, Box::ImagePathTooLong}, boxes, run.window, {longPath});
+    EXPECT_EQ(ALL_FREE, afterClick);
+    EXPECT_THAT(scene.Received(0), ElementsAreArray(START_TO_READY));
+}
+
+// When Windows refuses the restart the user gets a way out: "close" and the system-menu close
+// work again, and the end of the session is allowed; "update" and the drive list stay disabled.
+TEST(UpdaterDialogDecisions, ARefusedRestartLeavesAWayOut) {
+    DialogScene scene;
+    scene.AddDrive(WithoutDisc());
+    sim::SimRestart::Instance().RefuseNext();
+    UpdateSeen seen;
+    LRESULT sessionEnd = -1;
+    ModalRun run;
+    std::vector<SeenMessageBox> boxes;
+    {
+        WatchedUpdaterDlg dialog;
+        MessageBoxWatcher watcher(AnswersUntilTheRestart(), BOX_TIMEOUT_MS);
+        run = RunModal(dialog, [&](DialogUser& user) {
+            seen =
+                UpdateToTheRestart(user, [&] { sessionEnd = user.Send(WM_QUERYENDSESSION, 0, 0); });
+        });
+        boxes = watcher.Wait();
+    }
+    ExpectBoxes(BoxesUntilTheRestart(), boxes, run.window);
+    EXPECT_EQ(std::vector<bool>({false, true, false, true}), seen.afterRestart);
+    EXPECT_EQ(TRUE, sessionEnd);
+    const std::vector<sim::RestartCall> restarts = sim::SimRestart::Instance().Calls();
+    ASSERT_EQ(1u, restarts.size());
+    EXPECT_FALSE(restarts[0].accepted);
 }
 
 } // namespace
