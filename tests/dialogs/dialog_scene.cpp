@@ -317,7 +317,8 @@ ModalRun RunModal(WatchedUpdaterDlg& dialog, const std::function<void(DialogUser
     return run;
 }
 
-AutoRun RunAutoMode(const std::function<void(DialogUser&)>& user, DWORD timeoutMs) {
+AutoRun RunAutoMode(const std::function<void(DialogUser&)>& user,
+                    const std::function<void(CAutoDlg&)>& afterQuit, DWORD timeoutMs) {
     AutoRun run;
     SettleHook hook;
     auto dialog = std::make_unique<CAutoDlg>();
@@ -332,6 +333,8 @@ AutoRun RunAutoMode(const std::function<void(DialogUser&)>& user, DWORD timeoutM
     run.exitCode = PumpUntilQuit(timeoutMs);
     if (userThread.joinable())
         userThread.join();
+    if (afterQuit)
+        afterQuit(*dialog);
     dialog.reset();
     return run;
 }

@@ -128,8 +128,10 @@ struct AutoRun {
 };
 
 // Runs the automatic mode as the program does: the dialog made (its start runs), the message
-// loop until the quit message, the dialog destroyed. `user` acts meanwhile from its own thread.
-AutoRun RunAutoMode(const std::function<void(DialogUser&)>& user = {}, DWORD timeoutMs = 60000);
+// loop until the quit message, the dialog destroyed. `user` acts meanwhile from its own thread;
+// `afterQuit` runs on this thread between the end of the loop and the dialog's destruction.
+AutoRun RunAutoMode(const std::function<void(DialogUser&)>& user = {},
+                    const std::function<void(CAutoDlg&)>& afterQuit = {}, DWORD timeoutMs = 60000);
 
 // Records, on this thread, the order in which the dialog's controls are enabled again, with the
 // state of the system-menu close at each step.
