@@ -43,6 +43,10 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
+BOOL CWinApp::OnCommand(UINT) {
+    return FALSE;
+}
+
 int CWinApp::ExitInstance() {
     return static_cast<int>(AfxGetLastPumpedMessage().wParam);
 }
@@ -66,6 +70,8 @@ int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand
     app->m_hInstance = instance;
     app->m_lpCmdLine = commandLine;
     app->m_nCmdShow = showCommand;
+    // A run's exit code must not come from a message an earlier run in this thread retrieved.
+    t_lastPumpedMessage = {};
     if (!app->InitInstance())
         return app->ExitInstance();
     return app->Run();

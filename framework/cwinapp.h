@@ -21,8 +21,14 @@ public:
     // Pumps messages until WM_QUIT, then returns ExitInstance().
     virtual int Run();
     // Returns the wParam of the last message this thread's pump retrieved: after Run, the code
-    // of the quit message.
+    // of the quit message; 0 when the pump has retrieved nothing since AfxWinMain began.
     virtual int ExitInstance();
+
+    // A command (WM_COMMAND with notification code 0) that no window's message map handled is
+    // offered to the application; TRUE when it handled it.
+    virtual BOOL OnCommand(UINT id);
+    // The framework's Help command. The updater has no help file, so it shows nothing.
+    void OnHelp() {}
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;

@@ -141,8 +141,15 @@ const MessageMap* CWnd::GetMessageMap() const {
 
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     const MessageMapEntry* entry = FindEntry(GetMessageMap(), message, wParam);
-    if (entry == nullptr)
+    if (entry == nullptr) {
+        // A command no window handles goes to the application's command map.
+        if (message == WM_COMMAND && HIWORD(wParam) == 0 && AfxGetApp() != nullptr &&
+            AfxGetApp()->OnCommand(LOWORD(wParam))) {
+            *result = 0;
+            return TRUE;
+        }
         return FALSE;
+    }
     *result = entry->invoke(this, wParam, lParam);
     return TRUE;
 }

@@ -307,6 +307,7 @@ UpdateSeen UpdateToTheRestart(DialogUser& user, const std::function<void()>& bef
     EXPECT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
     user.Click(IDC_UPDATE);
     EXPECT_TRUE(user.WaitFor([&] { return !user.Enabled(IDC_UPDATE); }));
+    user.Settle(); // the button's handler has ended
     seen.whileRunning = HeldControls(user);
     seen.progressShown = user.WaitFor([] { return VisibleProgressDialog() != nullptr; });
     EXPECT_TRUE(user.WaitFor(Restarted, 60000));
