@@ -28,19 +28,25 @@ bool IsIconStatic(HWND hwnd) {
     return (GetWindowLongA(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
 }
 
-BOOL CALLBACK CollectDialogOfProcess(HWND hwnd, LPARAM list) {
+struct DialogSearch {
+    DWORD process;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialogOfProcess(HWND hwnd, LPARAM search) {
+    DialogSearch& wanted = *reinterpret_cast<DialogSearch*>(search);
     DWORD process = 0;
     GetWindowThreadProcessId(hwnd, &process);
-    if (process == GetCurrentProcessId() && ClassOf(hwnd) == "#32770")
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    if (process == wanted.process && ClassOf(hwnd) == "#32770")
+        wanted.found.push_back(hwnd);
     return TRUE;
 }
 
-// Top-level dialog windows (class #32770) of this process.
-std::vector<HWND> DialogWindowsOfProcess() {
-    std::vector<HWND> found;
-    EnumWindows(&CollectDialogOfProcess, reinterpret_cast<LPARAM>(&found));
-    return found;
+// Top-level dialog windows (class #32770) of a process.
+std::vector<HWND> DialogWindowsOfProcess(DWORD process) {
+    DialogSearch search{process, {}};
+    EnumWindows(&CollectDialogOfProcess, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::vector<HWND> ChildrenOf(HWND parent) {
@@ -81,8 +87,8 @@ UINT IconStyleOf(HICON shown) {
 
 // The first visible top-level message box of this process that is not among before. A box that
 // has been answered is hidden before it goes, so it is not found again.
-HWND FindNewMessageBox(const std::vector<HWND>& before) {
-    for (HWND box : DialogWindowsOfProcess()) {
+HWND FindNewMessageBox(DWORD process, const std::vector<HWND>& before) {
+    for (HWND box : DialogWindowsOfProcess(process)) {
         bool isNew = std::find(before.begin(), before.end(), box) == before.end();
         if (isNew && IsWindowVisible(box) && LooksLikeMessageBox(box))
             return box;
@@ -94,6 +100,7 @@ SeenMessageBox Describe(HWND box) {
     SeenMessageBox seen;
     seen.caption = TextOf(box);
     seen.owner = GetWindow(box, GW_OWNER);
+    seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     for (HWND child : ChildrenOf(box)) {
         if (!HasStyle(child, WS_VISIBLE))
             continue;
@@ -120,9 +127,11 @@ std::ostream& operator<<(std::ostream& out, const SeenMessageBox& box) {
     return out << (box.pressed ? ", pressed}" : ", not pressed}");
 }
 
-MessageBoxWatcher::MessageBoxWatcher(std::vector<int> answers, DWORD timeoutMs)
+MessageBoxWatcher::MessageBoxWatcher(std::vector<int> answers, DWORD timeoutMs, DWORD process)
     : m_answers(std::move(answers)), m_timeoutMs(timeoutMs),
-      m_dialogsBefore(DialogWindowsOfProcess()), m_thread(&MessageBoxWatcher::Watch, this) {}
+      m_process(process != 0 ? process : GetCurrentProcessId()),
+      m_dialogsBefore(DialogWindowsOfProcess(m_process)),
+      m_thread(&MessageBoxWatcher::Watch, this) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     // As Wait: a box that comes after a failed assertion is still answered, so the test ends.
@@ -184,7 +193,7 @@ void MessageBoxWatcher::Watch() {
             waitStart = GetTickCount();
         }
         if (answeredOnScreen == nullptr) {
-            HWND box = FindNewMessageBox(m_dialogsBefore);
+            HWND box = FindNewMessageBox(m_process, m_dialogsBefore);
             if (box != nullptr) {
                 Answer(box);
                 answeredOnScreen = box;

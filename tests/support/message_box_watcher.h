@@ -32,6 +32,7 @@ struct SeenMessageBox {
     UINT icon = 0; // MB_ICONERROR, MB_ICONQUESTION, MB_ICONWARNING, MB_ICONINFORMATION or 0
     std::vector<int> buttons; // command ids of the buttons shown, IDOK, IDCANCEL, ...
     HWND owner = nullptr;
+    bool topmost = false; // shown above every window, as a system-modal box is
     // The box's own button of the series was among its buttons and has been pressed; false for
     // a box answered with its first button instead, a box beyond the series among them.
     bool pressed = false;
@@ -46,7 +47,11 @@ public:
     // next with answers[1], and so on. timeoutMs bounds each wait: for the next box to appear
     // (the first counted from here, each later one from the going of the box before it), and for
     // an answered box to go. Once it has passed, nothing more is answered.
-    explicit MessageBoxWatcher(std::vector<int> answers, DWORD timeoutMs = 10000);
+    //
+    // The boxes are those of this process, or of `process` when it is given (a program under
+    // test); another process's icons are not its own handles, so its boxes' icon reads 0.
+    explicit MessageBoxWatcher(std::vector<int> answers, DWORD timeoutMs = 10000,
+                               DWORD process = 0);
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;
     MessageBoxWatcher& operator=(const MessageBoxWatcher&) = delete;
@@ -70,6 +75,7 @@ private:
 
     const std::vector<int> m_answers;
     const DWORD m_timeoutMs;
+    const DWORD m_process;
     std::vector<HWND> m_dialogsBefore;
     std::vector<SeenMessageBox> m_seen; // written by the watching thread only, read after join
 
