@@ -256,7 +256,7 @@ TEST(SecondStart, EndsAtOnceAndBringsTheFirstForward) {
     scene.AddDrive(WithoutDisc());
     ProgramUnderTest first(scene.Start(Twin(), ""));
     MessageBoxWatcher notice({IDYES}, BOX_TIMEOUT_MS, first.ProcessId());
-    HWND dialog = first.WaitForWindow(DIALOG_CLASS, UPDATER_CAPTION);
+    HWND dialog = first.WaitForWindow(DIALOG_CLASS, UPDATER_CAPTION, IDC_DRIVE_LIST);
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(WaitUntilTrue([&] { return !ControlText(dialog, IDC_CURRENT_VERSION).empty(); }));
     notice.Wait();
@@ -326,7 +326,7 @@ TEST(NotAnAdministrator, IsToldSoAndTheProgramEndsWithZero) {
 
     ProgramScene scene;
     ProgramUnderTest first(scene.Start(Twin(), ""));
-    ASSERT_NE(nullptr, first.WaitForWindow(DIALOG_CLASS, UPDATER_CAPTION, false));
+    ASSERT_NE(nullptr, first.WaitForWindow(DIALOG_CLASS, UPDATER_CAPTION, IDC_DRIVE_LIST, false));
     ProgramStart secondStart = scene.Start(Twin(), "");
     secondStart.token = token.Get();
     ProgramUnderTest second(secondStart);
@@ -344,7 +344,7 @@ TEST(InteractiveRun, AWholeUpdateEndsInTheRestart) {
     ProgramUnderTest program(scene.Start(Twin(), ""));
     ASSERT_TRUE(program.Started());
     MessageBoxWatcher watcher({IDYES, IDOK, IDOK}, BOX_TIMEOUT_MS, program.ProcessId());
-    HWND dialog = program.WaitForWindow(DIALOG_CLASS, UPDATER_CAPTION);
+    HWND dialog = program.WaitForWindow(DIALOG_CLASS, UPDATER_CAPTION, IDC_DRIVE_LIST);
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(WaitUntilTrue([&] { return !ControlText(dialog, IDC_CURRENT_VERSION).empty(); }));
     EXPECT_EQ(1, ComboCount(dialog, IDC_DRIVE_LIST));
@@ -355,7 +355,7 @@ TEST(InteractiveRun, AWholeUpdateEndsInTheRestart) {
 
     EXPECT_EQ(FALSE, SendMessageA(dialog, WM_QUERYENDSESSION, 0, 0));
     ClickButton(dialog, IDC_UPDATE);
-    EXPECT_NE(nullptr, program.WaitForWindow(DIALOG_CLASS, PROGRESS_CAPTION));
+    EXPECT_NE(nullptr, program.WaitForWindow(DIALOG_CLASS, PROGRESS_CAPTION, IDC_PROGRESS_BAR));
     ASSERT_TRUE(WaitUntilTrue([&] { return !scene.Restarts().empty(); }, 60000));
     EXPECT_EQ(TRUE, SendMessageA(dialog, WM_QUERYENDSESSION, 0, 0));
     const std::vector<SeenMessageBox> boxes = watcher.Wait();

@@ -98,12 +98,13 @@ std::vector<TopWindow> ProgramUnderTest::Windows() const {
 }
 
 HWND ProgramUnderTest::WaitForWindow(const std::string& className, const std::string& caption,
-                                     bool mustBeVisible, DWORD timeoutMs) const {
+                                     int controlId, bool mustBeVisible, DWORD timeoutMs) const {
     const DWORD start = GetTickCount();
     for (;;) {
         for (const TopWindow& window : Windows()) {
             if (window.className == className && window.caption == caption &&
-                (window.visible || !mustBeVisible))
+                (window.visible || !mustBeVisible) &&
+                GetDlgItem(window.window, controlId) != nullptr)
                 return window.window;
         }
         if (GetTickCount() - start >= timeoutMs || !Running())

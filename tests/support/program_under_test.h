@@ -42,9 +42,10 @@ public:
     bool Running() const;
 
     std::vector<TopWindow> Windows() const;
-    // The program's first top-level window of this class and caption, visible when asked,
-    // once it exists; null when none came within timeoutMs.
-    HWND WaitForWindow(const std::string& className, const std::string& caption,
+    // The program's first top-level window of this class and caption that holds a control of
+    // this id (its message boxes share the dialog's caption and class), visible when asked, once
+    // it exists; null when none came within timeoutMs.
+    HWND WaitForWindow(const std::string& className, const std::string& caption, int controlId,
                        bool mustBeVisible = true, DWORD timeoutMs = 30000) const;
 
 private:
