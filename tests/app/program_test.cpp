@@ -258,7 +258,7 @@ TEST(SecondStart, EndsAtOnceAndBringsTheFirstForward) {
     MessageBoxWatcher notice({IDYES}, BOX_TIMEOUT_MS, first.ProcessId());
     HWND dialog = first.WaitForWindow(DIALOG_CLASS, UPDATER_CAPTION, IDC_DRIVE_LIST);
     ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(WaitUntilTrue([&] { return !ControlText(dialog, IDC_CURRENT_VERSION).empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !ControlText(dialog, IDC_CURRENT_VERSION).empty(); }));
     notice.Wait();
 
     HWND elsewhere = CreateWindowExA(0, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40,
@@ -270,7 +270,7 @@ TEST(SecondStart, EndsAtOnceAndBringsTheFirstForward) {
         const auto seen = VisibleWindowsUntilExit(second, 20000);
         EXPECT_EQ(std::optional<DWORD>(0), second.WaitForExit(1000));
         EXPECT_THAT(seen, IsEmpty());
-        EXPECT_TRUE(WaitUntilTrue([&] { return GetForegroundWindow() == dialog; }));
+        EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog; }));
         SetForegroundWindow(elsewhere);
     }
     DestroyWindow(elsewhere);
@@ -346,7 +346,7 @@ TEST(InteractiveRun, AWholeUpdateEndsInTheRestart) {
     MessageBoxWatcher watcher({IDYES, IDOK, IDOK}, BOX_TIMEOUT_MS, program.ProcessId());
     HWND dialog = program.WaitForWindow(DIALOG_CLASS, UPDATER_CAPTION, IDC_DRIVE_LIST);
     ASSERT_NE(nullptr, dialog);
-    ASSERT_TRUE(WaitUntilTrue([&] { return !ControlText(dialog, IDC_CURRENT_VERSION).empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !ControlText(dialog, IDC_CURRENT_VERSION).empty(); }));
     EXPECT_EQ(1, ComboCount(dialog, IDC_DRIVE_LIST));
     EXPECT_EQ("E: KESTRAN DVD-RW  XRW-T52A1.00 06/03/20", ComboLine(dialog, IDC_DRIVE_LIST, 0));
     EXPECT_EQ("KESTRAN DVD-RW  ", ControlText(dialog, IDC_DRIVE_NAME));
@@ -356,7 +356,7 @@ TEST(InteractiveRun, AWholeUpdateEndsInTheRestart) {
     EXPECT_EQ(FALSE, SendMessageA(dialog, WM_QUERYENDSESSION, 0, 0));
     ClickButton(dialog, IDC_UPDATE);
     EXPECT_NE(nullptr, program.WaitForWindow(DIALOG_CLASS, PROGRESS_CAPTION, IDC_PROGRESS_BAR));
-    ASSERT_TRUE(WaitUntilTrue([&] { return !scene.Restarts().empty(); }, 60000));
+    ASSERT_TRUE(WaitUntil([&] { return !scene.Restarts().empty(); }, 60000));
     EXPECT_EQ(TRUE, SendMessageA(dialog, WM_QUERYENDSESSION, 0, 0));
     const std::vector<SeenMessageBox> boxes = watcher.Wait();
     EXPECT_EQ(std::vector<std::string>({TextOf(IDS_NOTICE_OF_USE), TextOf(IDS_CLOSE_UPDATER_FIRST),

@@ -8,6 +8,13 @@ set -euo pipefail
 build_dir=$1
 programs=$2
 
+# A display of its own too: the product switches the display's screen saver off, and its restart
+# never switches it on again; the other tests' display must not see that.
+if [ "${KESTRAN_RESTART_TEST_DISPLAY:-}" != 1 ]; then
+    exec env KESTRAN_RESTART_TEST_DISPLAY=1 xvfb-run -a --server-args="-screen 0 1024x768x24" \
+        "$0" "$@"
+fi
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/kestran-restart.XXXXXX")
 trap 'WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 

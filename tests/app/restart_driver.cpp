@@ -74,7 +74,7 @@ int Drive(const std::string& folder) {
     HWND dialog = product.WaitForWindow("#32770", "firmware updater", IDC_DRIVE_LIST);
     const bool ready =
         dialog != nullptr &&
-        WaitUntilTrue([&] { return !ControlText(dialog, IDC_CURRENT_VERSION).empty(); }, 60000);
+        WaitUntil([&] { return !ControlText(dialog, IDC_CURRENT_VERSION).empty(); }, 60000);
     for (const SeenMessageBox& box : notice.Wait())
         std::printf("box: %s\n", box.text.c_str());
     if (!ready) {

@@ -225,16 +225,6 @@ bool DialogUser::WaitFor(const std::function<bool()>& condition, DWORD timeoutMs
     return WaitUntil(condition, timeoutMs);
 }
 
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(POLL_MS);
-    }
-    return true;
-}
-
 std::string DialogUser::Text(int controlId) const {
     char text[1024] = {};
     GetDlgItemTextA(m_dialog, controlId, text, sizeof text);

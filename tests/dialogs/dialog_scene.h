@@ -17,6 +17,7 @@
 #include "sim/sim_drive.h"
 #include "tests/support/firmware_images.h"
 #include "tests/support/shared_state_scope.h"
+#include "tests/support/wait_until.h"
 #include "ui/auto_dlg.h"
 #include "ui/updater_dlg.h"
 
@@ -72,9 +73,6 @@ public:
 protected:
     BOOL OnInitDialog() override;
 };
-
-// Waits for a condition, polling; false when it did not come within timeoutMs.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
 
 // The user's side of a running dialog, used from the user's thread.
 class DialogUser {

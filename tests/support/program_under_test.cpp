@@ -113,16 +113,6 @@ HWND ProgramUnderTest::WaitForWindow(const std::string& className, const std::st
     }
 }
 
-bool WaitUntilTrue(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        Sleep(POLL_MS);
-    }
-    return true;
-}
-
 std::string WindowText(HWND window) {
     char text[2048] = {};
     // WM_GETTEXT is carried across processes; GetWindowText would not ask another process's

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/scoped_handle.h"
+#include "tests/support/wait_until.h"
 
 struct ProgramStart {
     std::string program;   // the exe's full path
@@ -52,9 +53,6 @@ private:
     ScopedHandle m_process;
     DWORD m_processId = 0;
 };
-
-// Polls a condition until it holds; false when timeoutMs passed first.
-bool WaitUntilTrue(const std::function<bool()>& condition, DWORD timeoutMs = 30000);
 
 // Reading and working another process's controls.
 std::string WindowText(HWND window);
