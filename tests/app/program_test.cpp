@@ -340,7 +340,12 @@ TEST(NotAnAdministrator, IsToldSoAndTheProgramEndsWithZero) {
 // the restart, after which the end of the session is allowed.
 TEST(InteractiveRun, AWholeUpdateEndsInTheRestart) {
     ProgramScene scene;
-    scene.AddDrive(WithoutDisc());
+    SimDrive drive = WithoutDisc();
+    // Slow enough at the main image's first chunk for the progress dialog to be seen.
+    drive.faults.push_back(sim::Fault::Slow(sim::OP_WRITE_BUFFER, 1500)
+                               .OnBuffer(sim::BUFFER_ID_MAIN_IMAGE)
+                               .AtOffset(0));
+    scene.AddDrive(drive);
     ProgramUnderTest program(scene.Start(Twin(), ""));
     ASSERT_TRUE(program.Started());
     MessageBoxWatcher watcher({IDYES, IDOK, IDOK}, BOX_TIMEOUT_MS, program.ProcessId());

@@ -186,8 +186,10 @@ TEST(AutoDialog, SessionEndRefusedUntilTheUpdateSucceededAndSuspendAlways) {
         GTEST_SKIP() << "automatic mode runs on pass-through only";
     DialogScene scene;
     SimDrive drive = SimDrive::Kestran();
+    // The main image's first chunk is slow: the update is still running, with its progress
+    // dialog on screen, while the user asks.
     drive.faults.push_back(
-        Fault::Slow(sim::OP_WRITE_BUFFER, 1500).OnBuffer(sim::BUFFER_ID_SUB_IMAGE).AtOffset(0));
+        Fault::Slow(sim::OP_WRITE_BUFFER, 3000).OnBuffer(sim::BUFFER_ID_MAIN_IMAGE).AtOffset(0));
     scene.AddDrive(drive);
     MessageBoxWatcher watcher({IDOK}, BOX_TIMEOUT_MS);
     LRESULT duringUpdate = -1;
@@ -196,9 +198,9 @@ TEST(AutoDialog, SessionEndRefusedUntilTheUpdateSucceededAndSuspendAlways) {
     bool progressShown = false;
     AutoRun run = RunAutoMode(
         [&](DialogUser& user) {
+            progressShown = user.WaitFor([] { return VisibleProgressDialog() != nullptr; });
             duringUpdate = user.Send(WM_QUERYENDSESSION, 0, 0);
             suspend = user.Send(WM_POWERBROADCAST, PBT_APMQUERYSUSPEND);
-            progressShown = user.WaitFor([] { return VisibleProgressDialog() != nullptr; });
         },
         [&](CAutoDlg& dialog) { afterSuccess = dialog.SendMessage(WM_QUERYENDSESSION, 0, 0); });
     ExpectBoxes({Box::CloseFirst}, watcher.Wait(), run.window);

@@ -262,6 +262,26 @@ TEST(UpdaterDialogStart, ScreenSaverThatWasOffStaysOff) {
     ReleaseUpdaterMutex();
 }
 
+struct WatchedRun {
+    ModalRun run;
+    std::vector<SeenMessageBox> boxes;
+};
+
+// The interactive dialog from its start to its end, run as the program runs it, its boxes
+// answered in turn; `whileItLives` runs once the boxes are in, before the dialog goes.
+WatchedRun RunWithAnswers(const std::vector<int>& answers,
+                          const std::function<void(WatchedUpdaterDlg&, DialogUser&)>& user,
+                          const std::function<void()>& whileItLives = {}) {
+    WatchedRun watched;
+    WatchedUpdaterDlg dialog;
+    MessageBoxWatcher watcher(answers, BOX_TIMEOUT_MS);
+    watched.run = RunModal(dialog, [&](DialogUser& acting) { user(dialog, acting); });
+    watched.boxes = watcher.Wait();
+    if (whileItLives)
+        whileItLives();
+    return watched;
+}
+
 // The controls that an update holds: "update", "close", the drive list and the system-menu close.
 std::vector<bool> HeldControls(const DialogUser& user) {
     return {user.Enabled(IDC_UPDATE), user.Enabled(IDCANCEL), user.Enabled(IDC_DRIVE_LIST),
@@ -277,7 +297,7 @@ bool Restarted() {
 // The main image goes slowly enough for the user to see the progress dialog.
 SimDrive WithSlowMainImage(SimDrive drive = WithoutDisc()) {
     drive.faults.push_back(
-        Fault::Slow(WRITE_BUFFER, 700).OnBuffer(sim::BUFFER_ID_MAIN_IMAGE).AtOffset(0));
+        Fault::Slow(WRITE_BUFFER, 1500).OnBuffer(sim::BUFFER_ID_MAIN_IMAGE).AtOffset(0));
     return drive;
 }
 
@@ -427,22 +447,15 @@ TEST(UpdaterDialogRefusals, SessionEndUntilTheUpdateSucceededAndSuspendAlways) {
     LRESULT endAfter = -1;
     std::vector<LRESULT> suspend;
     bool visibleAfterEscape = false;
-    ModalRun run;
-    std::vector<SeenMessageBox> boxes;
-    {
-        WatchedUpdaterDlg dialog;
-        MessageBoxWatcher watcher(answers, BOX_TIMEOUT_MS);
-        run = RunModal(dialog, [&](DialogUser& user) {
-            ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
-            user.PressKey(VK_ESCAPE);
-            visibleAfterEscape = IsWindowVisible(user.Dialog()) != FALSE;
-            endBefore = user.Send(WM_QUERYENDSESSION, 0, 0);
-            suspend = {user.Send(WM_POWERBROADCAST, PBT_APMQUERYSUSPEND),
-                       user.Send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND)};
-            UpdateToTheRestart(user, [&] { endAfter = user.Send(WM_QUERYENDSESSION, 0, 0); });
-        });
-        boxes = watcher.Wait();
-    }
+    const auto [run, boxes] = RunWithAnswers(answers, [&](WatchedUpdaterDlg&, DialogUser& user) {
+        ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
+        user.PressKey(VK_ESCAPE);
+        visibleAfterEscape = IsWindowVisible(user.Dialog()) != FALSE;
+        endBefore = user.Send(WM_QUERYENDSESSION, 0, 0);
+        suspend = {user.Send(WM_POWERBROADCAST, PBT_APMQUERYSUSPEND),
+                   user.Send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND)};
+        UpdateToTheRestart(user, [&] { endAfter = user.Send(WM_QUERYENDSESSION, 0, 0); });
+    });
     ExpectBoxes(expected, boxes, run.window);
     EXPECT_TRUE(visibleAfterEscape);
     EXPECT_EQ(FALSE, endBefore);
@@ -462,12 +475,8 @@ TEST(UpdaterDialogRefusals, NothingEndsARunningUpdate) {
     scene.AddDrive(drive);
     bool updatingThroughout = false;
     UpdateSeen seen;
-    ModalRun run;
-    std::vector<SeenMessageBox> boxes;
-    {
-        WatchedUpdaterDlg dialog;
-        MessageBoxWatcher watcher(AnswersUntilTheRestart(), BOX_TIMEOUT_MS);
-        run = RunModal(dialog, [&](DialogUser& user) {
+    const auto [run, boxes] =
+        RunWithAnswers(AnswersUntilTheRestart(), [&](WatchedUpdaterDlg&, DialogUser& user) {
             ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
             user.Click(IDC_UPDATE);
             ASSERT_TRUE(user.WaitFor([&] { return !user.Enabled(IDC_UPDATE); }));
@@ -484,8 +493,6 @@ TEST(UpdaterDialogRefusals, NothingEndsARunningUpdate) {
             user.Settle();
             user.Send(WM_COMMAND, IDCANCEL);
         });
-        boxes = watcher.Wait();
-    }
     EXPECT_TRUE(updatingThroughout);
     // The dialog lived to the final message: it restarted Windows.
     ExpectBoxes(BoxesUntilTheRestart(), boxes, run.window);
@@ -499,12 +506,8 @@ TEST(UpdaterDialogSystemMenu, TheVersionBoxItemOpensTheVersionBox) {
     std::string item;
     UINT separator = 0;
     HICON icons[3] = {};
-    ModalRun run;
-    std::vector<SeenMessageBox> boxes;
-    {
-        WatchedUpdaterDlg dialog;
-        MessageBoxWatcher watcher({IDYES, IDOK}, BOX_TIMEOUT_MS);
-        run = RunModal(dialog, [&](DialogUser& user) {
+    const auto [run, boxes] =
+        RunWithAnswers({IDYES, IDOK}, [&](WatchedUpdaterDlg&, DialogUser& user) {
             ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
             HMENU menu = GetSystemMenu(user.Dialog(), FALSE);
             char text[128] = {};
@@ -519,8 +522,6 @@ TEST(UpdaterDialogSystemMenu, TheVersionBoxItemOpensTheVersionBox) {
             user.Settle();
             user.Click(IDCANCEL);
         });
-        boxes = watcher.Wait();
-    }
     EXPECT_EQ(TextOf(IDS_ABOUT_MENU_ITEM), item);
     EXPECT_NE(0u, separator & MF_SEPARATOR);
     HICON appIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP_ICON));
@@ -542,12 +543,8 @@ TEST(UpdaterDialogDecisions, AnUpdateThatCannotStartIsAFailedUpdate) {
     DialogScene scene;
     scene.AddDrive(WithoutDisc());
     std::vector<bool> afterClick;
-    ModalRun run;
-    std::vector<SeenMessageBox> boxes;
-    {
-        WatchedUpdaterDlg dialog;
-        MessageBoxWatcher watcher({IDYES, IDOK}, BOX_TIMEOUT_MS);
-        run = RunModal(dialog, [&](DialogUser& user) {
+    const auto [run, boxes] =
+        RunWithAnswers({IDYES, IDOK}, [&](WatchedUpdaterDlg&, DialogUser& user) {
             ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
             scene.Unplug(0);
             user.Click(IDC_UPDATE);
@@ -555,8 +552,6 @@ TEST(UpdaterDialogDecisions, AnUpdateThatCannotStartIsAFailedUpdate) {
             afterClick = HeldControls(user);
             user.Click(IDCANCEL);
         });
-        boxes = watcher.Wait();
-    }
     ExpectBoxes({Box::Notice, Box::UpdateFailed}, boxes, run.window);
     EXPECT_EQ(ALL_FREE, afterClick);
     EXPECT_EQ(IDCANCEL, run.result);
@@ -572,30 +567,23 @@ TEST(UpdaterDialogDecisions, SelectionChangesWhileAReadRunsShowOnlyTheLatest) {
     slow.faults.push_back(Fault::Slow(INQUIRY, 1500).OnOccurrence(2)); // its first read
     scene.AddDrive(slow);
     std::vector<std::string> shown;
-    ModalRun run;
-    std::vector<SeenMessageBox> boxes;
-    {
-        WatchedUpdaterDlg dialog;
-        MessageBoxWatcher watcher({IDYES}, BOX_TIMEOUT_MS);
-        run = RunModal(dialog, [&](DialogUser& user) {
-            ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
-            user.Select(1);
-            user.Select(0);
-            // The first drive is read again once the slow read of the second has reported, and
-            // its disc check follows.
-            const size_t checksOfTheFirst = 2;
-            ASSERT_TRUE(user.WaitFor([&] {
-                shown.push_back(user.Text(IDC_CURRENT_VERSION));
-                const std::vector<uint8_t> first = scene.Received(0);
-                return static_cast<size_t>(std::count(first.begin(), first.end(), DISC_INFO)) ==
-                       2 * checksOfTheFirst;
-            }));
-            user.Settle();
+    const auto [run, boxes] = RunWithAnswers({IDYES}, [&](WatchedUpdaterDlg&, DialogUser& user) {
+        ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
+        user.Select(1);
+        user.Select(0);
+        // The first drive is read again once the slow read of the second has reported, and
+        // its disc check follows.
+        const size_t checksOfTheFirst = 2;
+        ASSERT_TRUE(user.WaitFor([&] {
             shown.push_back(user.Text(IDC_CURRENT_VERSION));
-            user.Click(IDCANCEL);
-        });
-        boxes = watcher.Wait();
-    }
+            const std::vector<uint8_t> first = scene.Received(0);
+            return static_cast<size_t>(std::count(first.begin(), first.end(), DISC_INFO)) ==
+                   2 * checksOfTheFirst;
+        }));
+        user.Settle();
+        shown.push_back(user.Text(IDC_CURRENT_VERSION));
+        user.Click(IDCANCEL);
+    });
     ExpectBoxes({Box::Notice}, boxes, run.window);
     EXPECT_THAT(shown, ::testing::Each(std::string("1.00")));
     EXPECT_THAT(scene.Received(0),
@@ -613,12 +601,9 @@ TEST(UpdaterDialogDecisions, AnImagePathTooLongForTheSharedFieldsIsRefused) {
     scene.AddDrive(WithoutDisc());
     const std::string longPath = "C:\\" + std::string(IMAGE_PATH_SIZE, 'd') + "\\Q4830251.520";
     std::vector<bool> afterClick;
-    ModalRun run;
-    std::vector<SeenMessageBox> boxes;
-    {
-        WatchedUpdaterDlg dialog;
-        MessageBoxWatcher watcher({IDYES, IDOK}, BOX_TIMEOUT_MS);
-        run = RunModal(dialog, [&](DialogUser& user) {
+    const auto [run, boxes] = RunWithAnswers(
+        {IDYES, IDOK},
+        [&](WatchedUpdaterDlg& dialog, DialogUser& user) {
             ASSERT_TRUE(user.WaitFor([&] { return VersionsShown(user); }));
             user.Settle();
             std::strcpy(dialog.m_szMainImagePath, longPath.c_str());
@@ -627,10 +612,8 @@ TEST(UpdaterDialogDecisions, AnImagePathTooLongForTheSharedFieldsIsRefused) {
             user.Settle();
             afterClick = HeldControls(user);
             user.Click(IDCANCEL);
-        });
-        boxes = watcher.Wait();
-        EXPECT_STREQ("", g_szMainImagePath);
-    }
+        },
+        [&] { EXPECT_STREQ("", g_szMainImagePath); });
     ExpectBoxes({Box::Notice, Box::ImagePathTooLong}, boxes, run.window, {longPath});
     EXPECT_EQ(ALL_FREE, afterClick);
     EXPECT_THAT(scene.Received(0), ElementsAreArray(START_TO_READY));
@@ -644,17 +627,11 @@ TEST(UpdaterDialogDecisions, ARefusedRestartLeavesAWayOut) {
     sim::SimRestart::Instance().RefuseNext();
     UpdateSeen seen;
     LRESULT sessionEnd = -1;
-    ModalRun run;
-    std::vector<SeenMessageBox> boxes;
-    {
-        WatchedUpdaterDlg dialog;
-        MessageBoxWatcher watcher(AnswersUntilTheRestart(), BOX_TIMEOUT_MS);
-        run = RunModal(dialog, [&](DialogUser& user) {
+    const auto [run, boxes] =
+        RunWithAnswers(AnswersUntilTheRestart(), [&](WatchedUpdaterDlg&, DialogUser& user) {
             seen =
                 UpdateToTheRestart(user, [&] { sessionEnd = user.Send(WM_QUERYENDSESSION, 0, 0); });
         });
-        boxes = watcher.Wait();
-    }
     ExpectBoxes(BoxesUntilTheRestart(), boxes, run.window);
     EXPECT_EQ(std::vector<bool>({false, true, false, true}), seen.afterRestart);
     EXPECT_EQ(TRUE, sessionEnd);
