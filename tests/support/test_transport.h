@@ -2,6 +2,10 @@
 // The supported drive as the one drive found, behind one transport: the simulated storage stack
 // (pass-through, letter E) or the simulated ASPI library (adapter 0, target 1; the program must
 // run with the Windows 98 setting). Entry 0 of the drive table is the drive, and it is selected.
+//
+// This one is for whole operations (discovery, workers, the update), read back from the drive's
+// journal. The command layer's own tests use tests/drive/transport_harness.h, which also sees
+// each request block as the transport filled it.
 
 #include <memory>
 #include <string>
