@@ -1,11 +1,19 @@
 # The one command: `make test` installs what is missing, builds everything and runs every test.
+# `make demo` does the same set-up, builds the test twin and its helper only, and shows an update
+# of a simulated drive (tools/demo.sh).
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
+# CMake's own make runs below this one: without this, each of its steps says which folder it enters.
+MAKEFLAGS += --no-print-directory
 
-.PHONY: test build configure deps clean
+.PHONY: test demo build configure deps clean
 
 test: build
 	tools/run-tests.sh $(BUILD_DIR)
+
+demo: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target updater_twin demo_drive
+	tools/demo.sh $(BUILD_DIR)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)

@@ -13,13 +13,14 @@ declare -A why=(
     [wine32]="32-bit Windows programs under Wine"
     [xvfb]="a virtual display for the tests' windows"
     [xauth]="the virtual display's access control"
+    [x11-utils]="make demo asks the user's display whether it answers (xdpyinfo)"
     [locales]="the Japanese locale for the Japanese resources"
     [fonts-ipafont-gothic]="a Japanese font for the dialogs in Japanese"
     [googletest]="the test framework, built from source with the cross-compiler"
     [clang-format]="the formatting check"
 )
-packages=(cmake make python3 mingw-w64 wine wine32 xvfb xauth locales fonts-ipafont-gothic
-          googletest clang-format)
+packages=(cmake make python3 mingw-w64 wine wine32 xvfb xauth x11-utils locales
+          fonts-ipafont-gothic googletest clang-format)
 locales_needed=(en_US.UTF-8 ja_JP.UTF-8)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
