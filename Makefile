@@ -2,10 +2,14 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: test build configure deps clean
+.PHONY: test bench build configure deps clean
 
 test: build
 	tools/run-tests.sh $(BUILD_DIR)
+
+# The performance figures under Wine (not part of `test`: timings depend on the machine).
+bench: build
+	tools/bench.sh $(BUILD_DIR)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
