@@ -225,6 +225,15 @@ public:
         SetEnvironmentVariableA(sim::DRIVES_ENVIRONMENT_VARIABLE, ("E=" + m_drivePath).c_str());
     }
 
+    // The bytes of request data in the journal of the last drive: the twin's simulator holds them
+    // in its memory as well, in the drive's journal.
+    double JournalDataMiB() const {
+        size_t bytes = 0;
+        for (const sim::JournalEntry& entry : sim::ReadJournalFile(m_drivePath + ".journal"))
+            bytes += entry.command.dataOut.size();
+        return bytes / MIB;
+    }
+
     void CheckUpdated(const RunResult& run) const {
         if (run.exitCode != 0)
             throw std::runtime_error("the twin ended with " + std::to_string(run.exitCode));
@@ -348,6 +357,7 @@ void RunMemoryBench(Scene& scene, int runs) {
         const RunResult emptyRun = EmptyRun(scene, Measure::Counters);
         const RunResult windowRun = WindowRun(scene, Measure::Counters);
         last = TwinRun(scene, Measure::Counters);
+        const double journal = scene.JournalDataMiB();
         const RunResult firstStepRun = TwinAtFirstStep(scene, Measure::Counters);
         PrintMemoryRun("empty program", emptyRun);
         PrintMemoryRun("one-window program", windowRun);
@@ -357,6 +367,9 @@ void RunMemoryBench(Scene& scene, int runs) {
         window.Add(windowRun.peakPrivateMiB);
         twin.Add(last.peakPrivateMiB);
         firstStep.Add(firstStepRun.peakPrivateMiB);
+        if (i + 1 == runs)
+            std::printf("  the twin's simulator holds %.2f MiB of request data in its journal\n",
+                        journal);
     }
     std::printf("  after the exit: the process handle's counters %s (private %.2f MiB); the "
                 "job's peak %.2f MiB\n",
