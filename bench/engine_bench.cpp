@@ -291,11 +291,11 @@ void PrintLargestGaps(const SplitSeries& engine, const SplitSeries& bare, const 
 void RunUpdateBench(IdleUpdaterDlg& dialog, int runs) {
     UpdateBench bench(dialog);
     const Recorded recorded = bench.Record();
-    std::printf("update: %u requests, %u of them with data out\n",
-                static_cast<unsigned>(recorded.calls.size()),
-                static_cast<unsigned>(std::count_if(
-                    recorded.calls.begin(), recorded.calls.end(),
-                    [](const auto& call) { return call.request.DataIn == SCSI_IOCTL_DATA_OUT; })));
+    double dataOut = 0;
+    for (const sim::JournalEntry& entry : recorded.journal)
+        dataOut += entry.command.dataOut.size();
+    std::printf("update: %u requests, %.2f MiB of data out\n",
+                static_cast<unsigned>(recorded.calls.size()), dataOut / (1024.0 * 1024.0));
     // The first runs of each, untimed, so that the files and the code are warm.
     bench.Bare(recorded);
     bench.Engine(OP_SENDS_NOTHING, NOTIFY_NONE);
