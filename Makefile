@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 # CMake's own make runs below this one: without this, each of its steps says which folder it enters.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: test demo build configure deps clean
+.PHONY: test demo bench build configure deps clean
 
 test: build
 	tools/run-tests.sh $(BUILD_DIR)
@@ -14,6 +14,10 @@ test: build
 demo: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target updater_twin demo_drive
 	tools/demo.sh $(BUILD_DIR)
+
+# The performance figures under Wine (not part of `test`: timings depend on the machine).
+bench: build
+	tools/bench.sh $(BUILD_DIR)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
