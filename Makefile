@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: test build configure deps clean
+.PHONY: test build configure deps clean screenshots
 
 test: build
 	tools/run-tests.sh $(BUILD_DIR)
@@ -15,7 +15,13 @@ configure: deps
 	      -DCMAKE_BUILD_TYPE=Release
 
 deps:
-	bash tools/install-deps.sh
+	bash tools/install-deps.sh $(DEPS_EXTRA)
+
+# The pictures of docs/images/, in English and Japanese; not part of `make test`. The set-up adds
+# the picture tools (the variable reaches the prerequisites, down to deps).
+screenshots: DEPS_EXTRA = screenshots
+screenshots: build
+	tools/screenshots.sh $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)
