@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 # CMake's own make runs below this one: without this, each of its steps says which folder it enters.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: test demo bench build configure deps clean
+.PHONY: test demo bench screenshots build configure deps clean
 
 test: build
 	tools/run-tests.sh $(BUILD_DIR)
@@ -27,7 +27,13 @@ configure: deps
 	      -DCMAKE_BUILD_TYPE=Release
 
 deps:
-	bash tools/install-deps.sh
+	bash tools/install-deps.sh $(DEPS_EXTRA)
+
+# The pictures of docs/images/, in English and Japanese; not part of `make test`. The set-up adds
+# the picture tools (the variable reaches the prerequisites, down to deps).
+screenshots: DEPS_EXTRA = screenshots
+screenshots: build
+	tools/screenshots.sh $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, from Debian's packages only. Idempotent: a machine
 # that already has everything is left alone and nothing is fetched. Needs root, or sudo.
+#   tools/install-deps.sh              the build and the tests
+#   tools/install-deps.sh screenshots  also what tools/screenshots.sh needs for the pictures
 set -euo pipefail
 
 # Each package with the reason it is needed, printed before a first install that takes minutes.
@@ -18,9 +20,14 @@ declare -A why=(
     [fonts-ipafont-gothic]="a Japanese font for the dialogs in Japanese"
     [googletest]="the test framework, built from source with the cross-compiler"
     [clang-format]="the formatting check"
+    [imagemagick]="photographing the windows on the virtual display (screenshots only)"
+    [fonts-wine]="Wine's own fonts, Tahoma and the caption buttons' Marlett (screenshots only)"
 )
 packages=(cmake make python3 mingw-w64 wine wine32 xvfb xauth x11-utils locales
           fonts-ipafont-gothic googletest clang-format)
+if [ "${1:-}" = screenshots ]; then
+    packages+=(imagemagick fonts-wine)
+fi
 locales_needed=(en_US.UTF-8 ja_JP.UTF-8)
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
