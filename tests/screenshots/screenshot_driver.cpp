@@ -71,7 +71,7 @@ std::vector<HWND> ChildrenOf(HWND parent) {
 HWND WaitForDialog(const ProgramUnderTest& program, const std::function<bool(HWND)>& wanted,
                    DWORD timeoutMs = WINDOW_TIMEOUT_MS) {
     HWND found = nullptr;
-    WaitUntilTrue(
+    WaitUntil(
         [&] {
             for (const TopWindow& window : program.Windows()) {
                 if (window.visible && window.className == DIALOG_CLASS && wanted(window.window)) {
@@ -104,7 +104,7 @@ bool Gone(HWND window) {
 // shown while its owner is not yet on screen (the notice of use) does become the active window
 // but keeps the caption it was first painted with, grey: it is told once more that it is active.
 bool MadeActive(HWND window) {
-    const bool active = WaitUntilTrue(
+    const bool active = WaitUntil(
         [&] {
             if (GetForegroundWindow() == window)
                 return true;
@@ -197,13 +197,13 @@ int Walk(Photographer& camera) {
     HWND box = WaitForDialog(program, [&](HWND w) { return ShowsText(w, notice); });
     camera.Take("notice", box);
     Press(box, IDYES);
-    WaitUntilTrue([&] { return Gone(box); });
+    WaitUntil([&] { return Gone(box); });
 
     // Known by its controls: the message boxes bear the same caption.
     HWND dialog = WaitForDialog(
         program, [&](HWND w) { return GetDlgItem(w, IDC_CURRENT_VERSION) != nullptr; });
     // Ready: the drive in the list, its firmware's version beside the image's.
-    if (dialog == nullptr || !WaitUntilTrue([&] {
+    if (dialog == nullptr || !WaitUntil([&] {
             return ComboCount(dialog, IDC_DRIVE_LIST) == 1 &&
                    ControlText(dialog, IDC_CURRENT_VERSION) == "1.00" &&
                    ControlText(dialog, IDC_IMAGE_VERSION) == "1.52";
@@ -217,21 +217,21 @@ int Walk(Photographer& camera) {
     HWND about = WaitForDialog(program, [&](HWND w) { return ShowsText(w, VERSION_LINE); });
     camera.Take("about", about);
     Press(about, IDOK);
-    WaitUntilTrue([&] { return Gone(about); });
+    WaitUntil([&] { return Gone(about); });
 
     ClickButton(dialog, IDC_UPDATE);
     HWND progress =
         WaitForDialog(program, [&](HWND w) { return GetDlgItem(w, IDC_COUNTDOWN) != nullptr; });
     if (progress != nullptr) {
         HWND bar = GetDlgItem(progress, IDC_PROGRESS_BAR);
-        WaitUntilTrue([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) >= PROGRESS_STEPS_SHOWN; });
+        WaitUntil([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) >= PROGRESS_STEPS_SHOWN; });
     }
     camera.Take("progress", progress);
 
     // The failed command's own box comes first; it is answered, then the failure box is taken.
     const std::string failed = TextOf(IDS_UPDATE_FAILED);
     HWND failure = nullptr;
-    WaitUntilTrue(
+    WaitUntil(
         [&] {
             HWND shown = WaitForDialog(
                 program,
@@ -243,7 +243,7 @@ int Walk(Photographer& camera) {
             }
             if (shown != nullptr) {
                 Press(shown, IDOK);
-                WaitUntilTrue([&] { return Gone(shown); });
+                WaitUntil([&] { return Gone(shown); });
             }
             return !program.Running();
         },
@@ -251,7 +251,7 @@ int Walk(Photographer& camera) {
     camera.Take("failure", failure);
     if (failure != nullptr) {
         Press(failure, IDOK);
-        WaitUntilTrue([&] { return Gone(failure); });
+        WaitUntil([&] { return Gone(failure); });
     }
 
     Press(dialog, IDCANCEL);
