@@ -15,27 +15,8 @@ if [ "${KESTRAN_BENCH_DISPLAY_READY:-}" != "$build_dir" ]; then
     exec xvfb-run -a --server-args="-screen 0 1024x768x24" "$0" "$build_dir"
 fi
 
-export WINEPREFIX="$build_dir/wineprefix"
-export WINEARCH=win32
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "Creating the Wine prefix in $WINEPREFIX"
-    wineboot --init >/dev/null 2>&1
-    wineserver --wait
-fi
-
-# A wineserver left by an earlier command without this display would serve the windows to a
-# display that is gone: wait for it to end before starting ours.
-wineserver --wait || true
-wineserver --persistent
-trap 'wineserver --kill >/dev/null 2>&1 || true' EXIT
-# Wine's own background processes start here, before anything is timed.
-wine cmd.exe /c exit </dev/null >/dev/null 2>&1
-# Without a window manager Wine waits up to 2 s for every window shown or hidden unless its
-# windows are unmanaged.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+source "$(dirname "$0")/wine-session.sh"
+wine_session_start "$build_dir/wineprefix"
 
 echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) cores," \
      "$(wine --version)"
