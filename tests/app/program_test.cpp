@@ -20,6 +20,7 @@
 #include "sim/sim_journal.h"
 #include "sim/sim_restart.h"
 #include "sim/sim_storage_stack.h"
+#include "tests/support/bytes.h"
 #include "tests/support/child_process.h"
 #include "tests/support/firmware_images.h"
 #include "tests/support/message_box_watcher.h"
@@ -107,12 +108,6 @@ private:
     std::vector<std::string> m_driveFiles;
 };
 
-int Count(const sim::Journal& journal, uint8_t opcode) {
-    return static_cast<int>(std::count_if(journal.begin(), journal.end(), [&](const auto& entry) {
-        return entry.command.Opcode() == opcode;
-    }));
-}
-
 std::vector<std::string> TextsOf(const std::vector<SeenMessageBox>& boxes) {
     std::vector<std::string> texts;
     for (const SeenMessageBox& box : boxes)
@@ -148,50 +143,61 @@ TEST(AutomaticRun, OneDriveWithOlderFirmwareShowsOnlyTheProgressDialogAndEndsWit
     EXPECT_EQ("1.52", drive.identity.revision);
     EXPECT_EQ(sim::DOWNLOAD_LOCKED, drive.DownloadState());
     // Three unlocks (before the sub image, before the main image, after it) and 4 + 51 chunks.
-    EXPECT_EQ(3 + 4 + 51, Count(drive.journal, sim::OP_WRITE_BUFFER));
+    const std::vector<uint8_t> opcodes = Opcodes(drive);
+    EXPECT_EQ(3 + 4 + 51, std::count(opcodes.begin(), opcodes.end(), sim::OP_WRITE_BUFFER));
     EXPECT_THAT(scene.Restarts(), IsEmpty()) << "no restart in automatic mode";
 }
 
 enum class Mutex { Free, HeldElsewhere };
+enum class Image { Present, Missing };
+enum class DriveFirmware { Older, SameAsTheImage };
+enum class Setting { Nt, Windows98 };
+enum class Retry { None, After3500Ms };
 
 TEST(AutomaticRun, EveryEndingWithItsBoxAndExitCode) {
+    const Image present = Image::Present;
+    const DriveFirmware older = DriveFirmware::Older;
+    const Mutex free = Mutex::Free;
+    const Setting nt = Setting::Nt;
+    const Retry once = Retry::None;
     const struct {
         const char* name;
         int drives;
-        bool imageMissing;
-        bool newerDrive;
+        Image image;
+        DriveFirmware firmware;
         Mutex mutex;
-        bool asWindows98;
+        Setting setting;
         std::vector<UINT> texts;
-        bool retried;
+        Retry retry;
     } cases[] = {
         // clang-format off
-        {"two drives",           2, false, false, Mutex::Free,          false, {IDS_MORE_THAN_ONE_DRIVE},     false},
-        {"no drive",             0, false, false, Mutex::Free,          false, {IDS_DRIVE_NOT_FOUND},         true},
-        {"not newer",            1, false, true,  Mutex::Free,          false, {IDS_UPDATE_UNNECESSARY},      false},
-        {"image missing",        1, true,  false, Mutex::Free,          false, {IDS_FIRMWARE_FILE_NOT_FOUND}, false},
-        {"another updater runs", 1, false, false, Mutex::HeldElsewhere, false, {},                            false},
-        {"Windows 98",           1, false, false, Mutex::Free,          true,  {},                            false},
+        {"two drives",           2, present,        older,                         free,                 nt,                 {IDS_MORE_THAN_ONE_DRIVE},     once},
+        {"no drive",             0, present,        older,                         free,                 nt,                 {IDS_DRIVE_NOT_FOUND},         Retry::After3500Ms},
+        {"not newer",            1, present,        DriveFirmware::SameAsTheImage, free,                 nt,                 {IDS_UPDATE_UNNECESSARY},      once},
+        {"image missing",        1, Image::Missing, older,                         free,                 nt,                 {IDS_FIRMWARE_FILE_NOT_FOUND}, once},
+        {"another updater runs", 1, present,        older,                         Mutex::HeldElsewhere, nt,                 {},                            once},
+        {"Windows 98",           1, present,        older,                         free,                 Setting::Windows98, {},                            once},
         // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ProgramScene scene;
         SimDrive drive = SimDrive::Kestran();
-        if (c.newerDrive) {
+        if (c.firmware == DriveFirmware::SameAsTheImage) {
             drive.identity.revision = "1.52";
             drive.identity.firmwareDate = "06/11/07";
         }
         for (int i = 0; i < c.drives; ++i)
             scene.AddDrive(drive);
-        if (c.imageMissing)
+        if (c.image == Image::Missing)
             scene.RemoveMainImage();
         std::unique_ptr<UpdaterMutexHeld> otherUpdater;
         if (c.mutex == Mutex::HeldElsewhere)
             otherUpdater = std::make_unique<UpdaterMutexHeld>();
 
         const DWORD start = GetTickCount();
-        ProgramUnderTest program(scene.Start(c.asWindows98 ? TwinAsWindows98() : Twin(), " /au"));
+        ProgramUnderTest program(
+            scene.Start(c.setting == Setting::Windows98 ? TwinAsWindows98() : Twin(), " /au"));
         ASSERT_TRUE(program.Started());
         MessageBoxWatcher watcher(std::vector<int>(c.texts.size(), IDOK), BOX_TIMEOUT_MS,
                                   program.ProcessId());
@@ -203,14 +209,14 @@ TEST(AutomaticRun, EveryEndingWithItsBoxAndExitCode) {
         std::vector<std::string> expected;
         for (UINT id : c.texts)
             expected.push_back(TextOf(id));
-        if (c.imageMissing)
+        if (c.image == Image::Missing)
             expected[0] += "\r\n" + scene.MainImagePath();
         EXPECT_EQ(expected, TextsOf(boxes));
         for (const SeenMessageBox& box : boxes) {
             EXPECT_EQ(UPDATER_CAPTION, box.caption);
             EXPECT_NE(nullptr, box.owner) << "owned by the hidden dialog";
         }
-        EXPECT_EQ(c.retried, took >= RETRY_PAUSE_MS) << took;
+        EXPECT_EQ(c.retry == Retry::After3500Ms, took >= RETRY_PAUSE_MS) << took;
     }
 }
 

@@ -29,7 +29,10 @@ constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_USAGE = 2;
 // Reached only when the restart did not end this process.
 constexpr int EXIT_SURVIVED_THE_RESTART = 3;
-constexpr DWORD RESTART_WAIT_MS = 60000;
+constexpr DWORD UPDATE_WAIT_MS = 60000;
+// The restart ends every process of the session together; a driver still here this long after
+// the product has gone was not ended by it.
+constexpr DWORD RESTART_GRACE_MS = 10000;
 
 std::string DriveFile(const std::string& folder) {
     return folder + "\\kestran.drive";
@@ -83,8 +86,8 @@ int Drive(const std::string& folder) {
     }
     WriteFile(Marker(folder), {});
     ClickButton(dialog, IDC_UPDATE);
-    product.WaitForExit(RESTART_WAIT_MS);
-    Sleep(RESTART_WAIT_MS);
+    product.WaitForExit(UPDATE_WAIT_MS);
+    Sleep(RESTART_GRACE_MS);
     return EXIT_SURVIVED_THE_RESTART;
 }
 

@@ -76,15 +76,8 @@ void DriveRefusesTheMainImage(DialogScene& scene) {
                                .AtOffset(0x8000));
     scene.AddDrive(drive);
 }
-// Ready once the first, empty discovery has seen its last drive letter.
 void DriveReadyLater(DialogScene& scene) {
-    scene.Meanwhile([&scene] {
-        WaitUntil([&] {
-            std::vector<std::string> opens = scene.Opens();
-            return std::find(opens.begin(), opens.end(), "\\\\.\\Z:") != opens.end();
-        });
-        scene.AddDrive(SimDrive::Kestran());
-    });
+    scene.AddDriveAfterTheFirstScan(SimDrive::Kestran());
 }
 
 struct AutoCase {

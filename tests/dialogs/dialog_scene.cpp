@@ -8,7 +8,9 @@
 #include "sim/sim_drive_file.h"
 #include "sim/sim_restart.h"
 #include "sim/sim_storage_stack.h"
+#include "tests/support/process_windows.h"
 #include "tests/support/updater_mutex_held.h"
+#include "tests/support/worker_end.h"
 #include "ui/res/resource.h"
 #include "update/notify.h"
 #include "update/worker_launch.h"
@@ -55,10 +57,9 @@ private:
     HHOOK m_hook;
 };
 
-void DropQueuedMessages() {
+// A start that ended before its message loop leaves its quit message behind.
+void DropQuitMessage() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_UPDATER_NOTIFY, WM_UPDATER_NOTIFY, PM_REMOVE)) {
-    }
     while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
 }
@@ -67,19 +68,6 @@ void DestroyProgressDialog(CWnd* progress) {
     // Its window's end deletes the object.
     if (progress != nullptr)
         progress->DestroyWindow();
-}
-
-BOOL CALLBACK CollectProgressDialog(HWND window, LPARAM found) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (process == GetCurrentProcessId() && std::string(name) == "#32770" &&
-        IsWindowVisible(window) && GetDlgItem(window, IDC_PROGRESS_BAR) != nullptr) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
 }
 
 // Runs this thread's messages as the application's loop does until the quit message.
@@ -116,10 +104,7 @@ LRESULT CALLBACK NoteEnable(int code, WPARAM sent, LPARAM message) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(message);
     // The dialog's own controls only, not the parts a combo box is made of.
     HWND parent = code == HC_ACTION ? GetParent(call->hwnd) : nullptr;
-    char parentClass[16] = {};
-    if (parent != nullptr)
-        GetClassNameA(parent, parentClass, sizeof parentClass);
-    if (call->message == WM_ENABLE && std::string(parentClass) == "#32770" &&
+    if (parent != nullptr && call->message == WM_ENABLE && ClassNameOf(parent) == "#32770" &&
         (GetWindowLongA(call->hwnd, GWL_STYLE) & WS_CHILD) != 0) {
         std::lock_guard<std::mutex> guard(g_enableLock);
         g_enableSteps.push_back(
@@ -153,11 +138,10 @@ DialogScene::DialogScene(const MainImageHeader& image)
 DialogScene::~DialogScene() {
     for (std::thread& happening : m_happenings)
         happening.join();
-    WaitForLastWorker();
+    EndWorkers();
     DestroyProgressDialog(g_pIndicator);
     DestroyProgressDialog(g_pAutoIndicator);
-    DropQueuedMessages();
-    g_nFinalMessagesDue = 0;
+    DropQuitMessage();
     ReleaseUpdaterMutex();
     sim::SimRestart::Instance().Reset();
     sim::SimStorageStack::Instance().Reset();
@@ -178,6 +162,21 @@ void DialogScene::Meanwhile(std::function<void()> happening) {
     m_happenings.emplace_back(std::move(happening));
 }
 
+void DialogScene::AddDriveAfterTheFirstScan(const sim::SimDrive& drive) {
+    Meanwhile([this, drive] {
+        if (m_transport == Transport::PassThrough) {
+            const std::string lastLetter = "\\\\.\\Z:";
+            WaitUntil([&] {
+                const std::vector<std::string> opens = Opens();
+                return std::find(opens.begin(), opens.end(), lastLetter) != opens.end();
+            });
+        } else {
+            Sleep(2000);
+        }
+        AddDrive(drive);
+    });
+}
+
 void DialogScene::Unplug(int index) {
     sim::SimStorageStack::Instance().Unplug(LetterOf(index));
 }
@@ -188,13 +187,6 @@ sim::SimDrive DialogScene::Drive(int index) const {
     sim::SimDrive drive = sim::OpenDriveFile(m_aspi->DriveFile(AspiAddressOf(index)));
     drive.journal = m_aspi->JournalOf(AspiAddressOf(index));
     return drive;
-}
-
-std::vector<uint8_t> DialogScene::Received(int index) const {
-    std::vector<uint8_t> opcodes;
-    for (const sim::JournalEntry& entry : Drive(index).journal)
-        opcodes.push_back(entry.command.Opcode());
-    return opcodes;
 }
 
 std::vector<std::string> DialogScene::Opens() const {
@@ -282,9 +274,7 @@ bool VersionsShown(const DialogUser& user) {
 }
 
 HWND VisibleProgressDialog() {
-    HWND found = nullptr;
-    EnumWindows(&CollectProgressDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return VisibleDialogWithControl(GetCurrentProcessId(), IDC_PROGRESS_BAR);
 }
 
 ModalRun RunModal(WatchedUpdaterDlg& dialog, const std::function<void(DialogUser&)>& user) {

@@ -15,6 +15,7 @@
 
 #include "sim/aspi/sim_aspi_setup.h"
 #include "sim/sim_drive.h"
+#include "tests/support/bytes.h"
 #include "tests/support/firmware_images.h"
 #include "tests/support/shared_state_scope.h"
 #include "tests/support/wait_until.h"
@@ -38,14 +39,17 @@ public:
     // Drives in the order discovery finds them: on pass-through the letters E, F, ...; on ASPI
     // adapter 0, targets 1, 2, ... Whatever the drive's state, it is the scene's from here on.
     void AddDrive(const sim::SimDrive& drive);
-    // Runs `happening` on a thread of its own while the dialog runs (a drive that becomes ready,
-    // say); the scene waits for it at its end.
+    // Runs `happening` on a thread of its own while the dialog runs; the scene waits for it at
+    // its end.
     void Meanwhile(std::function<void()> happening);
+    // A drive that becomes ready once the first, empty discovery has ended: on pass-through its
+    // open of the last letter shows that; the ASPI layer shows nothing, so there it comes 2 s in.
+    void AddDriveAfterTheFirstScan(const sim::SimDrive& drive);
     // The device of drive `index` is unplugged: every open and request fails from now on.
     void Unplug(int index);
     // The drive as it is now, with everything it received.
     sim::SimDrive Drive(int index) const;
-    std::vector<uint8_t> Received(int index) const;
+    std::vector<uint8_t> Received(int index) const { return Opcodes(Drive(index)); }
     // Every open of a device, in order (pass-through only).
     std::vector<std::string> Opens() const;
 

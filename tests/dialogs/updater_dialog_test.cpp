@@ -92,21 +92,8 @@ void TwoDrives(DialogScene& scene) {
     scene.AddDrive(WithoutDisc());
     scene.AddDrive(WithRevision("1.10"));
 }
-// The drive becomes ready once the first, empty discovery has ended (on pass-through its last
-// open shows that; the ASPI layer shows nothing, so there it comes after 2 s).
 void DriveReadyLater(DialogScene& scene) {
-    scene.Meanwhile([&scene] {
-        if (TransportOfThisRun() == Transport::PassThrough) {
-            const std::string lastLetter = "\\\\.\\Z:";
-            WaitUntil([&] {
-                std::vector<std::string> opens = scene.Opens();
-                return std::find(opens.begin(), opens.end(), lastLetter) != opens.end();
-            });
-        } else {
-            Sleep(2000);
-        }
-        scene.AddDrive(WithoutDisc());
-    });
+    scene.AddDriveAfterTheFirstScan(WithoutDisc());
 }
 
 const std::vector<uint8_t> DISC_PRESENT_CHECK = {READ_BUFFER,

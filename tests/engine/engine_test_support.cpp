@@ -9,6 +9,7 @@
 #include "sim/sim_drive_file.h"
 #include "sim/sim_storage_stack.h"
 #include "tests/support/message_pump.h"
+#include "tests/support/worker_end.h"
 #include "update/notify.h"
 #include "update/worker_launch.h"
 #include "update/worker_operation.h"
@@ -57,12 +58,7 @@ LRESULT IdleAutoDlg::OnEngineNotify(WPARAM, LPARAM lParam) {
 }
 
 EngineState::~EngineState() {
-    WaitForLastWorker();
-    // A final message still queued would otherwise reach the next test's dialog.
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_UPDATER_NOTIFY, WM_UPDATER_NOTIFY, PM_REMOVE)) {
-    }
-    g_nFinalMessagesDue = 0;
+    EndWorkers();
 }
 
 NotifyRecorder::NotifyRecorder()

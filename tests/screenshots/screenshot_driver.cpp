@@ -29,6 +29,7 @@
 #include "sim/sim_storage_stack.h"
 #include "tests/support/child_process.h"
 #include "tests/support/firmware_images.h"
+#include "tests/support/process_windows.h"
 #include "tests/support/program_under_test.h"
 #include "tests/support/test_folder.h"
 #include "ui/res/resource.h"
@@ -54,19 +55,6 @@ std::string TextOf(UINT id) {
     return text.str();
 }
 
-std::string ClassOf(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::vector<HWND> ChildrenOf(HWND parent) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
-}
-
 // The program's visible dialog window that satisfies a condition, once there is one.
 HWND WaitForDialog(const ProgramUnderTest& program, const std::function<bool(HWND)>& wanted,
                    DWORD timeoutMs = WINDOW_TIMEOUT_MS) {
@@ -88,7 +76,7 @@ HWND WaitForDialog(const ProgramUnderTest& program, const std::function<bool(HWN
 // A message box, or a dialog, showing this text in one of its statics.
 bool ShowsText(HWND window, const std::string& text) {
     for (HWND child : ChildrenOf(window)) {
-        if (ClassOf(child) == "Static" && WindowText(child) == text)
+        if (ClassNameOf(child) == "Static" && WindowText(child) == text)
             return true;
     }
     return false;

@@ -1,5 +1,7 @@
 #include "tests/support/message_box_watcher.h"
 
+#include "tests/support/process_windows.h"
+
 #include <algorithm>
 #include <chrono>
 #include <utility>
@@ -7,12 +9,6 @@
 namespace {
 
 constexpr DWORD POLL_INTERVAL_MS = 10;
-
-std::string ClassOf(HWND hwnd) {
-    char name[64] = {};
-    GetClassNameA(hwnd, name, sizeof name);
-    return name;
-}
 
 std::string TextOf(HWND hwnd) {
     std::vector<char> text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
@@ -28,39 +24,20 @@ bool IsIconStatic(HWND hwnd) {
     return (GetWindowLongA(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
 }
 
-struct DialogSearch {
-    DWORD process;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectDialogOfProcess(HWND hwnd, LPARAM search) {
-    DialogSearch& wanted = *reinterpret_cast<DialogSearch*>(search);
-    DWORD process = 0;
-    GetWindowThreadProcessId(hwnd, &process);
-    if (process == wanted.process && ClassOf(hwnd) == "#32770")
-        wanted.found.push_back(hwnd);
-    return TRUE;
-}
-
 // Top-level dialog windows (class #32770) of a process.
 std::vector<HWND> DialogWindowsOfProcess(DWORD process) {
-    DialogSearch search{process, {}};
-    EnumWindows(&CollectDialogOfProcess, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::vector<HWND> ChildrenOf(HWND parent) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
+    std::vector<HWND> dialogs;
+    for (HWND window : TopLevelWindowsOf(process))
+        if (ClassNameOf(window) == "#32770")
+            dialogs.push_back(window);
+    return dialogs;
 }
 
 // A message box holds statics and push buttons only, one of the statics being its text.
 bool LooksLikeMessageBox(HWND hwnd) {
     bool hasText = false;
     for (HWND child : ChildrenOf(hwnd)) {
-        std::string kind = ClassOf(child);
+        std::string kind = ClassNameOf(child);
         if (kind == "Static" && !IsIconStatic(child))
             hasText = true;
         else if (kind != "Static" && kind != "Button")
@@ -104,7 +81,7 @@ SeenMessageBox Describe(HWND box) {
     for (HWND child : ChildrenOf(box)) {
         if (!HasStyle(child, WS_VISIBLE))
             continue;
-        std::string kind = ClassOf(child);
+        std::string kind = ClassNameOf(child);
         if (kind == "Static" && IsIconStatic(child)) {
             seen.icon =
                 IconStyleOf(reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)));

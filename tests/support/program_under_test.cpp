@@ -1,5 +1,7 @@
 #include "tests/support/program_under_test.h"
 
+#include "tests/support/process_windows.h"
+
 #include <cstring>
 
 namespace {
@@ -27,24 +29,6 @@ std::vector<char> EnvironmentWith(const std::map<std::string, std::string>& addi
     }
     result.push_back('\0');
     return result;
-}
-
-struct WindowSearch {
-    DWORD process;
-    std::vector<TopWindow> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM search) {
-    WindowSearch& wanted = *reinterpret_cast<WindowSearch*>(search);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == wanted.process) {
-        char name[64] = {};
-        GetClassNameA(window, name, sizeof name);
-        wanted.found.push_back(
-            {window, name, WindowText(window), IsWindowVisible(window) != FALSE});
-    }
-    return TRUE;
 }
 
 } // namespace
@@ -92,9 +76,11 @@ bool ProgramUnderTest::Running() const {
 }
 
 std::vector<TopWindow> ProgramUnderTest::Windows() const {
-    WindowSearch search{m_processId, {}};
-    EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<TopWindow> windows;
+    for (HWND window : TopLevelWindowsOf(m_processId))
+        windows.push_back(
+            {window, ClassNameOf(window), WindowText(window), IsWindowVisible(window) != FALSE});
+    return windows;
 }
 
 HWND ProgramUnderTest::WaitForWindow(const std::string& className, const std::string& caption,
