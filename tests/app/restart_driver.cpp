@@ -44,17 +44,8 @@ std::string Marker(const std::string& folder) {
     return folder + "\\update_clicked";
 }
 
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file != nullptr) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-    }
-}
-
 int Prepare(const std::string& folder) {
-    WriteFile(folder + "\\Q4830251.520", MakeMainImage());
-    WriteFile(folder + "\\Q4830051.520", MakeSubImage());
+    WriteImageFiles(folder);
     sim::SimDrive drive = sim::SimDrive::Kestran();
     drive.disc.present = false;
     sim::CreateDriveFile(DriveFile(folder), drive);
@@ -84,7 +75,7 @@ int Drive(const std::string& folder) {
         std::printf("the product did not get ready (dialog %p)\n", static_cast<void*>(dialog));
         return EXIT_FAILED;
     }
-    WriteFile(Marker(folder), {});
+    WriteBytes(Marker(folder), {});
     ClickButton(dialog, IDC_UPDATE);
     product.WaitForExit(UPDATE_WAIT_MS);
     Sleep(RESTART_GRACE_MS);

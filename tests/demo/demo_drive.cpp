@@ -35,18 +35,9 @@ constexpr int EXIT_UPDATED = 0;
 constexpr int EXIT_USAGE_OR_FILE = 2;
 constexpr int EXIT_NOT_UPDATED = 3;
 
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    if (!file)
-        throw std::runtime_error("cannot write " + path);
-}
-
 int Prepare(const std::string& folder) {
     const MainImageHeader header;
-    WriteFile(folder + "\\Q4830251.520", MakeMainImage(header));
-    WriteFile(folder + "\\Q4830051.520", MakeSubImage());
+    WriteImageFiles(folder, header);
     std::printf("Made-up firmware images (test patterns of our own, not real firmware):\n");
     std::printf("  Q4830251.520  main image, %u bytes: model \"%s\", version %s, date %s\n",
                 static_cast<unsigned>(MAIN_IMAGE_BYTES), header.model.c_str(),

@@ -19,6 +19,15 @@ std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
     return bytes;
 }
 
+// Writes both images into the folder and names it, for the current directory that follows.
+const std::string& WrittenImages(const FirmwareFolder& files, const MainImageHeader& header) {
+    files.WriteMainImage(MakeMainImage(header));
+    files.WriteSubImage(MakeSubImage());
+    return files.Path();
+}
+
+} // namespace
+
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -30,14 +39,10 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
         throw std::runtime_error("cannot write " + path);
 }
 
-// Writes both images into the folder and names it, for the current directory that follows.
-const std::string& WrittenImages(const FirmwareFolder& files, const MainImageHeader& header) {
-    files.WriteMainImage(MakeMainImage(header));
-    files.WriteSubImage(MakeSubImage());
-    return files.Path();
+void WriteImageFiles(const std::string& folder, const MainImageHeader& header) {
+    WriteBytes(folder + "\\Q4830251.520", MakeMainImage(header));
+    WriteBytes(folder + "\\Q4830051.520", MakeSubImage());
 }
-
-} // namespace
 
 std::vector<uint8_t> MakeMainImage(const MainImageHeader& header, size_t size) {
     std::vector<uint8_t> image = Pattern(size, 0x5A);

@@ -26,6 +26,11 @@ std::vector<uint8_t> MakeMainImage(const MainImageHeader& header = {},
                                    size_t size = MAIN_IMAGE_BYTES);
 std::vector<uint8_t> MakeSubImage(size_t size = SUB_IMAGE_BYTES);
 
+// Writes bytes as the whole file at path; throws std::runtime_error when it cannot.
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// Both images, whole, under their real names in folder (which must exist).
+void WriteImageFiles(const std::string& folder, const MainImageHeader& header = {});
+
 // A folder of this test program for the two image files under their real names; removed with
 // its files when the object goes.
 class FirmwareFolder {
